@@ -1,0 +1,17 @@
+// Argument readers: built-in functions receive their arguments as a contiguous
+// array of cells and read argument i with one of these. A wrong kind is
+// reported through Runtime_Error naming the built-in being executed.
+#pragma once
+
+#include <cstdint>
+
+#include "value/DynValue.h"
+
+bool ZuGetBool(const DynValue* args, int i);
+float ZuGetFloat(const DynValue* args, int i);
+int32_t ZuGetInt32(const DynValue* args, int i);
+int64_t ZuGetInt64(const DynValue* args, int i);
+intptr_t ZuGetPtrOrInt(const DynValue* args, int i);
+double ZuGetReal(const DynValue* args, int i);
+const char* ZuGetString(const DynValue* args, int i);
+uint32_t ZuGetUint32(const DynValue* args, int i);

@@ -1,0 +1,273 @@
+// Conversions of a cell to a real, an integer, a pointer, a truth value or text.
+#include <cinttypes>
+#include <cmath>
+#include <cstdlib>
+
+#include "code/Error.h"
+#include "object/ObjectBase.h"
+#include "value/DynValue.h"
+#include "value/TextBuffer.h"
+
+namespace {
+
+// Arrays convert through element [0] of row 0, again if that is an array; a
+// self-containing array stops here instead of recursing forever.
+constexpr int kArrayConversionDepthLimit = 64;
+
+const DynValue* FirstElement(const DynValue* cell) {
+  for (int depth = 0; cell->Kind() == KIND_ARRAY; ++depth) {
+    const DynArray* array = cell->arr;
+    if (depth >= kArrayConversionDepthLimit || !array || array->rowCount < 1 || array->rows[0].length < 1) return nullptr;
+    cell = &array->rows[0].elements[0];
+  }
+  return cell;
+}
+
+// Truncation toward zero that stays defined outside the integer range: NaN
+// and out-of-range values give the "integer indefinite" value the processor's
+// own truncating conversion produces (the most negative integer).
+int64_t TruncateToInt64(double d) {
+  if (!(d > -9223372036854775808.0 && d < 9223372036854775808.0)) return INT64_MIN;
+  return static_cast<int64_t>(d);
+}
+
+int32_t TruncateToInt32(double d) {
+  if (!(d > -2147483649.0 && d < 2147483648.0)) return INT32_MIN;
+  return static_cast<int32_t>(d);
+}
+
+inline int32_t Low32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v))); }
+
+}  // namespace
+
+double DynValue_ToReal(const DynValue* cell) {
+  switch (cell->Kind()) {
+    case KIND_NUMBER:
+    case KIND_BOOL:
+      return cell->real;
+    case KIND_STRING: {
+      const char* chars = DynValue_Chars(cell);
+      return chars ? std::strtod(chars, nullptr) : 0.0;
+    }
+    case KIND_ARRAY: {
+      const DynValue* element = FirstElement(cell);
+      return element ? DynValue_ToReal(element) : 0.0;
+    }
+    case KIND_UNDEFINED:
+      return 0.0;
+    case KIND_INT32:
+      return cell->i32;
+    case KIND_INT64:
+      return static_cast<double>(cell->i64);
+    case KIND_UNSET:
+      Runtime_Error("REAL argument is unset");
+      return 0.0;
+    default:
+      Runtime_Error("REAL argument incorrect type %d", static_cast<int>(cell->Kind()));
+      return 0.0;
+  }
+}
+
+int32_t DynValue_ToInt32(const DynValue* cell) {
+  switch (cell->Kind()) {
+    case KIND_NUMBER:
+    case KIND_BOOL:
+      return TruncateToInt32(cell->real);
+    case KIND_STRING: {
+      const char* chars = DynValue_Chars(cell);
+      return chars ? Low32(std::strtoll(chars, nullptr, 10)) : 0;
+    }
+    case KIND_ARRAY: {
+      const DynValue* element = FirstElement(cell);
+      return element ? DynValue_ToInt32(element) : 0;
+    }
+    case KIND_PTR:
+      return Low32(reinterpret_cast<intptr_t>(cell->ptr));
+    case KIND_UNDEFINED:
+      return 0;
+    case KIND_INT32:
+      return cell->i32;
+    case KIND_INT64:
+      return Low32(cell->i64);
+    case KIND_UNSET:
+      Runtime_Error("I32 argument is unset");
+      return 0;
+    default:
+      Runtime_Error("I32 argument incorrect type %d", static_cast<int>(cell->Kind()));
+      return 0;
+  }
+}
+
+int64_t DynValue_ToInt64(const DynValue* cell) {
+  switch (cell->Kind()) {
+    case KIND_NUMBER:
+    case KIND_BOOL:
+      return TruncateToInt64(cell->real);
+    case KIND_STRING: {
+      const char* chars = DynValue_Chars(cell);
+      return chars ? std::strtoll(chars, nullptr, 10) : 0;
+    }
+    case KIND_ARRAY: {
+      const DynValue* element = FirstElement(cell);
+      return element ? DynValue_ToInt64(element) : 0;
+    }
+    case KIND_PTR:
+      return Low32(reinterpret_cast<intptr_t>(cell->ptr));
+    case KIND_UNDEFINED:
+      return 0;
+    case KIND_INT32:
+      return cell->i32;
+    case KIND_INT64:
+      return cell->i64;
+    case KIND_UNSET:
+      Runtime_Error("I64 argument is unset");
+      return 0;
+    default:
+      Runtime_Error("I64 argument incorrect type %d", static_cast<int>(cell->Kind()));
+      return 0;
+  }
+}
+
+intptr_t DynValue_ToPointer(const DynValue* cell) {
+  switch (cell->Kind()) {
+    case KIND_NUMBER:
+    case KIND_BOOL:
+      return static_cast<intptr_t>(TruncateToInt64(cell->real));
+    case KIND_STRING: {
+      const char* chars = DynValue_Chars(cell);
+      return chars ? static_cast<intptr_t>(std::strtoull(chars, nullptr, 16)) : 0;
+    }
+    case KIND_ARRAY: {
+      const DynValue* element = FirstElement(cell);
+      return element ? DynValue_ToPointer(element) : 0;
+    }
+    case KIND_PTR:
+    case KIND_OBJECT:
+    case KIND_ITERATOR:
+      return reinterpret_cast<intptr_t>(cell->ptr);
+    case KIND_UNDEFINED:
+      return 0;
+    case KIND_INT32:
+      return cell->i32;
+    case KIND_INT64:
+      return static_cast<intptr_t>(cell->i64);
+    case KIND_UNSET:
+      Runtime_Error("PTR argument is unset");
+      return 0;
+    default:
+      Runtime_Error("PTR argument incorrect type %d", static_cast<int>(cell->Kind()));
+      return 0;
+  }
+}
+
+bool DynValue_ToBool(const DynValue* cell) {
+  switch (cell->Kind()) {
+    case KIND_NUMBER:
+    case KIND_BOOL:
+      return cell->real > 0.5;
+    case KIND_INT32:
+      return cell->i32 > 0;
+    case KIND_INT64:
+      return cell->i64 > 0;
+    case KIND_PTR:
+    case KIND_OBJECT:
+      return cell->ptr != nullptr;
+    case KIND_UNDEFINED:
+      return false;
+    default:  // strings, arrays; unset and other kinds report through the real conversion
+      return DynValue_ToReal(cell) > 0.5;
+  }
+}
+
+namespace {
+
+void NumberToText(TextBuffer* buffer, double d) {
+  if (std::isnan(d)) {
+    buffer->Append("NaN");
+    return;
+  }
+  if (d > -9223372036854775808.0 && d < 9223372036854775808.0) {
+    long long whole = static_cast<long long>(d);
+    if (static_cast<double>(whole) == d) {
+      buffer->AppendFormat("%lld", whole);
+      return;
+    }
+  }
+  buffer->AppendFormat("%.2f", d);
+}
+
+// Marks the arrays being rendered so that an array holding itself renders once.
+uint32_t g_renderStamp = 0;
+
+void ArrayToText(TextBuffer* buffer, DynArray* array) {
+  if (!array) {
+    buffer->Append("{ ");
+    buffer->Append(" }");
+    return;
+  }
+  if (array->visitStamp != 0 && array->visitStamp == g_renderStamp) {
+    buffer->Append("{ ");
+    buffer->Append(" }");
+    return;
+  }
+  uint32_t previousStamp = array->visitStamp;
+  array->visitStamp = g_renderStamp;
+  buffer->Append("{ ");
+  for (int32_t r = 0; r < array->rowCount; ++r) {
+    const DynArrayRow& row = array->rows[r];
+    buffer->Append("{ ");
+    for (int32_t c = 0; c < row.length; ++c) {
+      if (c > 0) buffer->Append(",");
+      DynValue_ToText(buffer, &row.elements[c]);
+    }
+    buffer->Append(" }, ");
+  }
+  buffer->Append(" }");
+  array->visitStamp = previousStamp;
+}
+
+}  // namespace
+
+void DynValue_ToText(TextBuffer* buffer, const DynValue* cell) {
+  switch (cell->Kind()) {
+    case KIND_NUMBER:
+      NumberToText(buffer, cell->real);
+      break;
+    case KIND_BOOL:
+      buffer->Append(cell->real != 0.0 ? "1" : "0");
+      break;
+    case KIND_STRING:
+      buffer->Append(DynValue_Chars(cell));
+      break;
+    case KIND_ARRAY: {
+      static int renderDepth = 0;
+      if (renderDepth == 0 && ++g_renderStamp == 0) g_renderStamp = 1;
+      ++renderDepth;
+      ArrayToText(buffer, cell->arr);
+      --renderDepth;
+      break;
+    }
+    case KIND_PTR:
+      buffer->AppendFormat("%p", cell->ptr);
+      break;
+    case KIND_UNDEFINED:
+      buffer->Append("undefined");
+      break;
+    case KIND_OBJECT:
+      // Objects of this runtime have no "toString" method: a live object
+      // renders as nothing.
+      if (!cell->obj) buffer->Append("null");
+      break;
+    case KIND_INT32:
+      buffer->AppendFormat("%d", cell->i32);
+      break;
+    case KIND_INT64:
+      buffer->AppendFormat("%" PRId64, cell->i64);
+      break;
+    case KIND_UNSET:
+      Runtime_Error("STRING argument is unset");
+      break;
+    default:
+      break;
+  }
+}

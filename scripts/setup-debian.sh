@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project builds, runs and tests with.
+# Idempotent: packages already present are left as they are.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake ninja-build pkg-config
+  # runtime libraries
+  libsdl2-dev libopenal-dev libvorbis-dev libogg-dev libpng-dev zlib1g-dev libjson-c-dev
+  # build-time content tools
+  libfreetype-dev fonts-urw-base35
+  # tests and benchmarks
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  clang-14 libclang-rt-14-dev libfuzzer-14-dev
+  xvfb xdotool xclip
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "setup: all ${#packages[@]} packages present"
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+echo "setup: installing ${missing[*]}"
+$SUDO apt-get update
+$SUDO apt-get install -y --no-install-recommends "${missing[@]}"
