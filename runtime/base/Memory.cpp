@@ -20,6 +20,7 @@ static_assert(sizeof(BlockHeader) == 16);
 
 struct MemoryManagerState {
   std::atomic<int64_t> total{0};
+  std::atomic<int64_t> allocations{0};
   // "MemoryManagerMutex": the counters are atomic, so the lock only serialises
   // the diagnostic dump against itself when several threads report at once.
   std::mutex mutex;
@@ -44,6 +45,7 @@ void* MemoryManager_Alloc(size_t size, const char* file, int line, bool clear) {
   auto* header = static_cast<BlockHeader*>(raw);
   header->size = size;
   State().total.fetch_add(static_cast<int64_t>(size), std::memory_order_relaxed);
+  State().allocations.fetch_add(1, std::memory_order_relaxed);
   return header + 1;
 }
 
@@ -57,6 +59,7 @@ void* MemoryManager_Realloc(void* block, size_t size, const char* file, int line
   header = static_cast<BlockHeader*>(raw);
   header->size = size;
   State().total.fetch_add(static_cast<int64_t>(size) - static_cast<int64_t>(oldSize), std::memory_order_relaxed);
+  State().allocations.fetch_add(1, std::memory_order_relaxed);
   return header + 1;
 }
 
@@ -68,6 +71,7 @@ void MemoryManager_Free(void* block) {
 }
 
 int64_t MemoryManager_Total() { return State().total.load(std::memory_order_relaxed); }
+int64_t MemoryManager_AllocationCount() { return State().allocations.load(std::memory_order_relaxed); }
 
 void MemoryManager_DumpTotal() {
   std::lock_guard<std::mutex> lock(State().mutex);

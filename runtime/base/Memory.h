@@ -13,6 +13,8 @@ void MemoryManager_Free(void* block);  // null is accepted
 
 // Bytes handed out and not yet freed.
 int64_t MemoryManager_Total();
+// Allocations made since start (reallocations included).
+int64_t MemoryManager_AllocationCount();
 // Writes "Total memory used = %d(0x%08lx) bytes\n" to the debug console.
 void MemoryManager_DumpTotal();
 

@@ -12,11 +12,7 @@
 #include "object/Event.h"
 #include "object/EventDispatch.h"
 #include "object/Object.h"
-#if __has_include("platform/MessageBox.h")
 #include "platform/MessageBox.h"
-#else
-static void Platform_ShowMessageBox(const char*, const char* text) { DebugConsole().Output("%s\n", text); }
-#endif
 
 namespace {
 
