@@ -240,3 +240,25 @@ TEST_F(CompiledCodeTest, SetAllWritesEveryActiveInstance) {
   Variable_GetSlotOther(1, 1, 4, &result.v);
   EXPECT_EQ(result.v.real, 3);
 }
+
+TEST_F(CompiledCodeTest, FunctionNamesMustFitTheirRecord) {
+  std::string longName(64, 'f');
+  EXPECT_EQ(Function_Add(longName.c_str(), SumThree, 3, false), -1);
+  longName.pop_back();
+  int id = Function_Add(longName.c_str(), SumThree, 3, false);
+  ASSERT_GE(id, 0);
+  EXPECT_EQ(Function_Find(longName.c_str()), id);
+  EXPECT_EQ(Function_Builtin(id)->reserved, -1);
+  EXPECT_EQ(Function_Builtin(id)->argumentCount, 3);
+}
+
+TEST_F(CompiledCodeTest, UnresolvedVariableIdsReportWithoutCrashing) {
+  AddObject(0, "obj_A");
+  CInstance* a = Instance_Create(0, 0, 0, 0);
+  Cell result(4), value(1);
+  EXPECT_FALSE(Variable_GetValue(a, -1, ARRAY_INDEX_NONE, &result.v));
+  EXPECT_TRUE(TakeError());
+  EXPECT_FALSE(Variable_SetValue(a, 9999, ARRAY_INDEX_NONE, &value.v));
+  EXPECT_TRUE(TakeError());
+  EXPECT_EQ(result.v.real, 4);
+}

@@ -228,3 +228,32 @@ TEST(EventNames, NamesInMessages) {
   EXPECT_EQ(Event_Name(ev_cleanup, 0), "<Unknown Event>");
   EXPECT_EQ(Event_KeyName(200), "<unknown>");
 }
+
+TEST_F(InstancesTest, WhileSwitchingRoomsOnlyPersistentInstancesRunCreateDestroyAlarmOther) {
+  CObjectType* plain = AddObject(0, "obj_Plain");
+  plain->AddEvent(ev_create, 0, 0);
+  plain->AddEvent(ev_step, 0, 3);
+  CObjectType* kept = AddObject(1, "obj_Kept");
+  kept->flags |= OBJECT_FLAG_PERSISTENT;
+  kept->AddEvent(ev_create, 0, 0);
+  kept->AddEvent(ev_step, 0, 3);
+  Bind();
+  CInstance* p = Instance_Create(0, 0, 0, 0);
+  CInstance* k = Instance_Create(1, 0, 0, 0);
+  g_log.clear();
+  Event_Gate().switchingRooms = true;
+  Perform_Event(p, p, ev_create, 0);
+  Perform_Event(k, k, ev_create, 0);
+  Perform_Event(k, k, ev_step, 0);
+  Event_Gate().switchingRooms = false;
+  EXPECT_EQ(g_log, (std::vector<std::string>{"create " + std::to_string(k->id)}));
+}
+
+TEST(AtExit, RegisteredFunctionsRunAtProcessExit) {
+  EXPECT_EXIT(
+      {
+        Runtime_AtExit([] { std::fputs("static cells released\n", stderr); });
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "static cells released");
+}

@@ -110,3 +110,15 @@ TEST_F(ArraysTest, ReadingWholeArrayMakesVariableOwner) {
   EXPECT_EQ(a.v.arr->owner, &a.v);
   EXPECT_EQ(r.v.arr, a.v.arr);
 }
+
+TEST_F(ArraysTest, LargestIndexStillWorks) {
+  Cell a, one(1.0), r;
+  const int32_t largest = 0x7FFFFFFF;  // row 67108, column 31647
+  DynValue_Write(&a.v, &one.v, largest);
+  EXPECT_EQ(a.v.arr->rowCount, largest / 32000 + 1);
+  DynValue_Read(&r.v, &a.v, largest);
+  EXPECT_EQ(r.v.real, 1.0);
+  DynValue_Read(&r.v, &a.v, ARRAY_INDEX_NONE + 1);  // most negative real index
+  EXPECT_EQ(r.v.real, 0.0);
+  EXPECT_TRUE(g_LastArrayError.error);
+}
