@@ -37,6 +37,7 @@ void Unfile(CInstance* instance) {
 
 // Files a fresh instance in the room list and the id table.
 CInstance* FileNew(CInstance* instance) {
+  instance->createdPass = Registry().state.passNumber;
   Room_InsertByDepth(instance);
   Registry().byId.Insert(instance->id, instance);
   ++Registry().state.activeCount;

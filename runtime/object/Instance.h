@@ -53,6 +53,13 @@ class CInstance : public CInstanceBase {
   float depth = 0;
   bool inResortList = false;
   bool inRoomList = false;
+  // Collision box, inclusive, recomputed before a point test when stale.
+  int32_t boxLeft = 0, boxTop = 0, boxRight = 0, boxBottom = 0;
+  bool boxStale = true;
+  bool precise = false;
+  // The event pass that was running when the instance was created: a pass
+  // does not visit instances created while it runs.
+  uint64_t createdPass = 0;
 
   // Active: neither marked for destruction nor deactivated.
   bool Active() const { return !marked && !deactivated; }
@@ -79,6 +86,7 @@ void Instance_SetDepth(CInstance* instance, float depth);
 // The runtime's instance bookkeeping.
 struct InstanceState {
   int32_t lastId = 100000;    // the last id used; set from the game header
+  uint64_t passNumber = 0;    // incremented by every event pass
   int64_t destroyedCount = 0; // instances destroyed since start
   int32_t activeCount = 0;    // instances alive (marked ones included until removal)
 };

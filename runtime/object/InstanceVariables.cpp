@@ -1,4 +1,6 @@
 // The built-in variables of instances: getters and setters over CInstance fields.
+#include <cmath>
+
 #include "code/CompiledCode.h"
 #include "object/Instance.h"
 
@@ -15,6 +17,15 @@ inline float RealOf(const DynValue* value) { return static_cast<float>(DynValue_
   [](CInstance* self, int32_t, DynValue* result) { return ReturnReal(result, self->field); }, \
       [](CInstance* self, int32_t, const DynValue* value) {                               \
         self->field = RealOf(value);                                                      \
+        return true;                                                                      \
+      }
+
+// Variables whose change moves the collision box mark it stale.
+#define BOX_FLOAT_VARIABLE(field)                                                         \
+  [](CInstance* self, int32_t, DynValue* result) { return ReturnReal(result, self->field); }, \
+      [](CInstance* self, int32_t, const DynValue* value) {                               \
+        self->field = RealOf(value);                                                      \
+        self->boxStale = true;                                                            \
         return true;                                                                      \
       }
 
@@ -54,6 +65,22 @@ bool SetAlarm(CInstance* self, int32_t arrayIndex, const DynValue* value) {
   return true;
 }
 
+bool GetSpriteIndex(CInstance* self, int32_t, DynValue* result) { return ReturnReal(result, self->spriteIndex); }
+bool SetSpriteIndex(CInstance* self, int32_t, const DynValue* value) {
+  self->spriteIndex = DynValue_ToInt32(value);
+  self->boxStale = true;
+  return true;
+}
+
+bool GetMaskIndex(CInstance* self, int32_t, DynValue* result) { return ReturnReal(result, self->maskIndex); }
+// The mask index is stored rounded down to an integer.
+bool SetMaskIndex(CInstance* self, int32_t, const DynValue* value) {
+  double d = std::floor(DynValue_ToReal(value));
+  self->maskIndex = (d >= -2147483648.0 && d <= 2147483647.0) ? static_cast<int32_t>(d) : -1;
+  self->boxStale = true;
+  return true;
+}
+
 bool SetDepth(CInstance* self, int32_t, const DynValue* value) {
   Instance_SetDepth(self, RealOf(value));
   return true;
@@ -62,8 +89,8 @@ bool SetDepth(CInstance* self, int32_t, const DynValue* value) {
 }  // namespace
 
 void Instance_RegisterBuiltinVariables() {
-  Variable_Register("x", FLOAT_VARIABLE(x));
-  Variable_Register("y", FLOAT_VARIABLE(y));
+  Variable_Register("x", BOX_FLOAT_VARIABLE(x));
+  Variable_Register("y", BOX_FLOAT_VARIABLE(y));
   Variable_Register("xprevious", FLOAT_VARIABLE(xprevious));
   Variable_Register("yprevious", FLOAT_VARIABLE(yprevious));
   Variable_Register("xstart", FLOAT_VARIABLE(xstart));
@@ -83,15 +110,15 @@ void Instance_RegisterBuiltinVariables() {
   Variable_Register("persistent", BOOL_VARIABLE(persistent));
   Variable_Register("depth", [](CInstance* self, int32_t, DynValue* result) { return ReturnReal(result, self->depth); },
                     SetDepth);
-  Variable_Register("sprite_index", INT_VARIABLE(spriteIndex));
+  Variable_Register("sprite_index", GetSpriteIndex, SetSpriteIndex);
   Variable_Register("image_index", FLOAT_VARIABLE(imageIndex));
   Variable_Register("image_speed", FLOAT_VARIABLE(imageSpeed));
-  Variable_Register("image_xscale", FLOAT_VARIABLE(imageXScale));
-  Variable_Register("image_yscale", FLOAT_VARIABLE(imageYScale));
-  Variable_Register("image_angle", FLOAT_VARIABLE(imageAngle));
+  Variable_Register("image_xscale", BOX_FLOAT_VARIABLE(imageXScale));
+  Variable_Register("image_yscale", BOX_FLOAT_VARIABLE(imageYScale));
+  Variable_Register("image_angle", BOX_FLOAT_VARIABLE(imageAngle));
   Variable_Register("image_alpha", FLOAT_VARIABLE(imageAlpha));
   Variable_Register("image_blend", INT_VARIABLE(imageBlend));
-  Variable_Register("mask_index", INT_VARIABLE(maskIndex));
+  Variable_Register("mask_index", GetMaskIndex, SetMaskIndex);
   Variable_Register("path_index", READ_ONLY(self->pathIndex));
   Variable_Register("path_scale", FLOAT_VARIABLE(pathScale));
   Variable_Register("timeline_index", INT_VARIABLE(timelineIndex));
