@@ -1,0 +1,17 @@
+#include "library/Library.h"
+
+#include "library/Dialogs.h"
+#include "library/DsList.h"
+#include "library/DsMap.h"
+#include "library/Files.h"
+#include "library/SecureMap.h"
+#include "library/Strings.h"
+
+void Library_RegisterBuiltins() {
+  DsList_RegisterBuiltins();
+  DsMap_RegisterBuiltins();
+  SecureMap_RegisterBuiltins();
+  Strings_RegisterBuiltins();
+  Files_RegisterBuiltins();
+  Dialogs_RegisterBuiltins();
+}

@@ -1,0 +1,39 @@
+// Default clipboard: the text lives in the process. The clipboard is touched
+// only from the main thread, like every built-in, so it takes no lock.
+#include "platform/Clipboard.h"
+
+namespace {
+
+struct ClipboardState {
+  std::string text;
+  const ClipboardImplementation* implementation = nullptr;
+};
+
+ClipboardState& State() {
+  static ClipboardState state;
+  return state;
+}
+
+bool SetInProcess(const char* utf8) {
+  State().text = utf8 ? utf8 : "";
+  return true;
+}
+
+std::string GetInProcess() { return State().text; }
+
+const ClipboardImplementation kInProcess = {SetInProcess, GetInProcess};
+
+const ClipboardImplementation& Current() {
+  const ClipboardImplementation* implementation = State().implementation;
+  return implementation ? *implementation : kInProcess;
+}
+
+}  // namespace
+
+bool Platform_SetClipboardText(const char* utf8) { return Current().setText(utf8 ? utf8 : ""); }
+
+std::string Platform_GetClipboardText() { return Current().getText(); }
+
+void Platform_SetClipboardImplementation(const ClipboardImplementation* implementation) {
+  State().implementation = implementation;
+}

@@ -1,0 +1,21 @@
+// The system clipboard, as far as the runtime needs it: put a text on it (an
+// empty text empties it) and read the text back. A narrow seam with a
+// replaceable implementation: the default keeps the text inside the process
+// (headless runs and tests read it back); the SDL clipboard is installed with
+// the window, in a later change.
+#pragma once
+
+#include <string>
+
+struct ClipboardImplementation {
+  // Replaces the clipboard's text; "" empties the clipboard. False on failure.
+  bool (*setText)(const char* utf8);
+  // The clipboard's text, "" when it holds none.
+  std::string (*getText)();
+};
+
+bool Platform_SetClipboardText(const char* utf8);
+std::string Platform_GetClipboardText();
+
+// Replaces the implementation; null restores the in-process one.
+void Platform_SetClipboardImplementation(const ClipboardImplementation* implementation);

@@ -1,0 +1,31 @@
+#include "platform/Clock.h"
+
+#include <cerrno>
+#include <ctime>
+
+namespace {
+constexpr int64_t kMicrosPerSecond = 1000000;
+
+int64_t ToMicros(const timespec& t) { return static_cast<int64_t>(t.tv_sec) * kMicrosPerSecond + t.tv_nsec / 1000; }
+}  // namespace
+
+// CLOCK_MONOTONIC is the high-resolution counter on Linux; sleeping on the same
+// clock with an absolute deadline (below) cannot drift against it.
+int64_t Platform_MicroTime() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return ToMicros(now);
+}
+
+void Platform_SleepUntil(int64_t microTime) {
+  timespec deadline;
+  deadline.tv_sec = static_cast<time_t>(microTime / kMicrosPerSecond);
+  deadline.tv_nsec = static_cast<long>((microTime % kMicrosPerSecond) * 1000);
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
+  }
+}
+
+void Platform_SleepMilliseconds(int64_t milliseconds) {
+  if (milliseconds <= 0) return;
+  Platform_SleepUntil(Platform_MicroTime() + milliseconds * 1000);
+}

@@ -1,0 +1,71 @@
+// Folders that files are confined to: the save area of the game (the only
+// place the game may write) and the program's folder (where file_exists also
+// looks). A folder is opened once; every file below it is reached through the
+// kernel relative to that open folder, with openat2 and RESOLVE_BENEATH when
+// the kernel has it, else one component at a time with O_NOFOLLOW. So "..",
+// absolute paths and symlinks that point outside cannot leave the folder, even
+// if the text of a path was checked wrongly above this layer.
+//
+// Relative names use '/' between components; a name that is empty, starts with
+// '/', or holds an empty, "." or ".." component is refused before the kernel is
+// asked.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class ConfinedFolder {
+ public:
+  ConfinedFolder() = default;
+  ~ConfinedFolder();
+  ConfinedFolder(const ConfinedFolder&) = delete;
+  ConfinedFolder& operator=(const ConfinedFolder&) = delete;
+
+  // Opens the folder (an absolute path), creating it and its missing parents
+  // when create is set. Closes any folder opened before.
+  bool Open(const std::string& absolutePath, bool create);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  // The folder's absolute path, normalised, with a trailing '/'; "" when closed.
+  const std::string& Path() const { return path_; }
+
+  // True when a regular file of that name can be opened for reading.
+  bool FileExists(const std::string& relative) const;
+  // Removes the file; true on success.
+  bool DeleteFile(const std::string& relative) const;
+  // Reads the whole file; false when it cannot be opened or is larger than maxBytes.
+  bool ReadFile(const std::string& relative, std::vector<uint8_t>* bytes, size_t maxBytes) const;
+  // Replaces the file atomically: creates the missing folders of the name,
+  // writes a temporary file beside the target, flushes it to disk, renames it
+  // over the target and flushes the folder. On any failure the temporary file
+  // is removed and an earlier file of that name is left as it was.
+  bool WriteFileAtomic(const std::string& relative, const void* data, size_t size) const;
+
+ private:
+  int fd_ = -1;
+  std::string path_;
+};
+
+// The game's save area: $XDG_DATA_HOME/<game name>/, else
+// $HOME/.local/share/<game name>/ (created when missing).
+bool SaveFolder_Open(const char* gameName);
+// Opens an explicit folder as the save area (tests; a runner option).
+bool SaveFolder_OpenPath(const char* absolutePath);
+ConfinedFolder& SaveFolder();
+// Where SaveFolder_Open puts the save area of a game, or "" when neither
+// variable is set.
+std::string SaveFolder_DefaultPath(const char* gameName);
+
+// Forces the fallback walk (openat with O_NOFOLLOW per component) instead of
+// openat2; tests run both ways. Returns the previous setting.
+bool SaveFolder_ForceFallback(bool force);
+
+// Paths of the process, absolute and normalised, each with a trailing '/'.
+std::string Platform_CurrentDirectory();
+std::string Platform_ProgramFolder();
+// Collapses "." and ".." and repeated '/' of an absolute path, without
+// touching the file system ("/a/b/../c" gives "/a/c"; ".." at the root stays
+// at the root). A trailing '/' is kept.
+std::string Platform_NormalisePath(const std::string& absolutePath);

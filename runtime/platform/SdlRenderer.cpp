@@ -1,0 +1,330 @@
+// SDL_Renderer behind the drawing layer's renderer interface.
+#include "platform/SdlRenderer.h"
+
+#include <SDL.h>
+#include <png.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "graphics/Graphics.h"
+
+namespace {
+
+// The vertex colour bytes are R, G, B, A in memory, which is SDL_Color.
+static_assert(sizeof(SDL_Color) == 4, "colour words are read as SDL_Color");
+
+SDL_BlendFactor ToSdl(BlendFactor factor) {
+  switch (factor) {
+    case BLEND_FACTOR_ZERO:
+      return SDL_BLENDFACTOR_ZERO;
+    case BLEND_FACTOR_ONE:
+      return SDL_BLENDFACTOR_ONE;
+    case BLEND_FACTOR_SRC_COLOUR:
+      return SDL_BLENDFACTOR_SRC_COLOR;
+    case BLEND_FACTOR_INV_SRC_COLOUR:
+      return SDL_BLENDFACTOR_ONE_MINUS_SRC_COLOR;
+    case BLEND_FACTOR_SRC_ALPHA:
+      return SDL_BLENDFACTOR_SRC_ALPHA;
+    case BLEND_FACTOR_INV_SRC_ALPHA:
+      return SDL_BLENDFACTOR_ONE_MINUS_SRC_ALPHA;
+  }
+  return SDL_BLENDFACTOR_ONE;
+}
+
+// The nearest of SDL's own modes, for renderers (the software one) that
+// refuse composed modes.
+SDL_BlendMode Fallback(const BlendState& blend) {
+  if (blend.destination == BLEND_FACTOR_ONE) return SDL_BLENDMODE_ADD;
+  return SDL_BLENDMODE_BLEND;
+}
+
+SDL_Cursor* g_cursors[CURSOR_KEEP] = {};
+bool g_cursorsLoaded = false;
+
+void LoadCursors() {
+  if (g_cursorsLoaded) return;
+  g_cursorsLoaded = true;
+  const struct {
+    CursorShape shape;
+    SDL_SystemCursor id;
+  } table[] = {
+      {CURSOR_ARROW, SDL_SYSTEM_CURSOR_ARROW},       {CURSOR_CROSS, SDL_SYSTEM_CURSOR_CROSSHAIR},
+      {CURSOR_IBEAM, SDL_SYSTEM_CURSOR_IBEAM},       {CURSOR_SIZE_NESW, SDL_SYSTEM_CURSOR_SIZENESW},
+      {CURSOR_SIZE_NS, SDL_SYSTEM_CURSOR_SIZENS},    {CURSOR_SIZE_NWSE, SDL_SYSTEM_CURSOR_SIZENWSE},
+      {CURSOR_SIZE_WE, SDL_SYSTEM_CURSOR_SIZEWE},    {CURSOR_UP_ARROW, SDL_SYSTEM_CURSOR_ARROW},
+      {CURSOR_WAIT, SDL_SYSTEM_CURSOR_WAIT},         {CURSOR_HAND, SDL_SYSTEM_CURSOR_HAND},
+      {CURSOR_NO, SDL_SYSTEM_CURSOR_NO},             {CURSOR_WAIT_ARROW, SDL_SYSTEM_CURSOR_WAITARROW},
+      {CURSOR_SIZE_ALL, SDL_SYSTEM_CURSOR_SIZEALL},
+  };
+  for (const auto& entry : table) g_cursors[entry.shape] = SDL_CreateSystemCursor(entry.id);
+}
+
+void SetSdlCursor(CursorShape shape) {
+  if (shape == CURSOR_NONE) {
+    SDL_ShowCursor(SDL_DISABLE);
+    return;
+  }
+  if (shape > CURSOR_NONE && shape < CURSOR_KEEP && g_cursors[shape]) SDL_SetCursor(g_cursors[shape]);
+  SDL_ShowCursor(SDL_ENABLE);
+}
+
+class SdlRenderer final : public Renderer {
+ public:
+  SdlRenderer(SDL_Renderer* renderer, SDL_Surface* surface, bool ownsCursor)
+      : renderer_(renderer), surface_(surface), ownsCursor_(ownsCursor) {
+    SetBlend(BlendState{});
+  }
+  ~SdlRenderer() override {
+    for (SDL_Texture* texture : textures_)
+      if (texture) SDL_DestroyTexture(texture);
+    SDL_DestroyRenderer(renderer_);
+    if (surface_) SDL_FreeSurface(surface_);
+    if (ownsCursor_) Graphics_SetCursorSetter(nullptr);
+  }
+
+  int CreateTexture(const uint8_t* rgba, int width, int height, uint32_t) override {
+    if (!rgba || width <= 0 || height <= 0) return TEXTURE_NONE;
+    SDL_Texture* texture =
+        SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ABGR8888, SDL_TEXTUREACCESS_STATIC, width, height);
+    if (!texture) return TEXTURE_NONE;
+    if (SDL_UpdateTexture(texture, nullptr, rgba, width * 4) != 0) {
+      SDL_DestroyTexture(texture);
+      return TEXTURE_NONE;
+    }
+    SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
+    textures_.push_back(texture);
+    textureModes_.push_back(SDL_BLENDMODE_INVALID);
+    return static_cast<int>(textures_.size()) - 1;
+  }
+
+  bool DrawVertices(PrimitiveKind kind, int textureHandle, const VertexLayout& layout, uint8_t* data,
+                    int count) override {
+    if (layout.positionOffset < 0 || layout.colourOffset < 0 || count <= 0) return false;
+    SDL_Texture* texture = nullptr;
+    if (textureHandle != TEXTURE_NONE) {
+      if (textureHandle < 0 || static_cast<size_t>(textureHandle) >= textures_.size()) return false;
+      texture = textures_[static_cast<size_t>(textureHandle)];
+      if (layout.uvOffset < 0) return false;
+    }
+    ApplyBlend(textureHandle);
+    switch (kind) {
+      case PRIM_TRIANGLE_LIST:
+        return DrawTriangles(texture, layout, data, count - count % 3);
+      case PRIM_TRIANGLE_STRIP:
+        return DrawTriangles(texture, layout, UnfoldStrip(layout, data, count), count < 3 ? 0 : (count - 2) * 3);
+      case PRIM_TRIANGLE_FAN:  // the batcher unfolds fans; kept for completeness
+        return false;
+      case PRIM_POINT_LIST:
+      case PRIM_LINE_LIST:
+      case PRIM_LINE_STRIP:
+        return DrawLines(kind, layout, data, count);
+    }
+    return false;
+  }
+
+  void SetBlend(const BlendState& blend) override {
+    blend_ = blend;
+    composed_ = SDL_ComposeCustomBlendMode(ToSdl(blend.source), ToSdl(blend.destination), SDL_BLENDOPERATION_ADD,
+                                           ToSdl(blend.source), ToSdl(blend.destination), SDL_BLENDOPERATION_ADD);
+    std::fill(textureModes_.begin(), textureModes_.end(), SDL_BLENDMODE_INVALID);
+    drawModeSet_ = false;
+  }
+
+  void SetProjectionAndClear(const ViewRect& view, uint32_t clearColour, bool clear) override {
+    int width = 0, height = 0;
+    SDL_GetRendererOutputSize(renderer_, &width, &height);
+    if (view.width > 0 && view.height > 0)
+      SDL_RenderSetScale(renderer_, static_cast<float>(width) / view.width, static_cast<float>(height) / view.height);
+    if (clear) {
+      SDL_SetRenderDrawColor(renderer_, clearColour & 0xFF, (clearColour >> 8) & 0xFF, (clearColour >> 16) & 0xFF,
+                             0xFF);
+      SDL_RenderClear(renderer_);
+    }
+  }
+
+  void Present() override { SDL_RenderPresent(renderer_); }
+
+  bool ReadPixels(std::vector<uint8_t>* rgba, int* width, int* height) override {
+    int w = 0, h = 0;
+    if (SDL_GetRendererOutputSize(renderer_, &w, &h) != 0 || w <= 0 || h <= 0) return false;
+    // Read whole pixels of the target, whatever the projection's scale.
+    float scaleX = 1, scaleY = 1;
+    SDL_RenderGetScale(renderer_, &scaleX, &scaleY);
+    SDL_RenderSetScale(renderer_, 1, 1);
+    rgba->resize(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
+    int result = SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ABGR8888, rgba->data(), w * 4);
+    SDL_RenderSetScale(renderer_, scaleX, scaleY);
+    if (result != 0) return false;
+    *width = w;
+    *height = h;
+    return true;
+  }
+
+  void CopyQuads(const SdlCopyQuad* quads, int count) {
+    for (int i = 0; i < count; ++i) {
+      const SdlCopyQuad& q = quads[i];
+      if (q.texture < 0 || static_cast<size_t>(q.texture) >= textures_.size()) continue;
+      SDL_Texture* texture = textures_[static_cast<size_t>(q.texture)];
+      SDL_SetTextureColorMod(texture, q.colour & 0xFF, (q.colour >> 8) & 0xFF, (q.colour >> 16) & 0xFF);
+      SDL_SetTextureAlphaMod(texture, q.colour >> 24);
+      SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
+      SDL_Rect source{q.sourceX, q.sourceY, q.sourceWidth, q.sourceHeight};
+      SDL_FRect destination{q.x, q.y, q.width, q.height};
+      SDL_FPoint centre{q.centreX, q.centreY};
+      SDL_RenderCopyExF(renderer_, texture, &source, &destination, q.angle, &centre, SDL_FLIP_NONE);
+    }
+    // Leave the textures as the batch path expects them.
+    for (SDL_Texture* texture : textures_) {
+      SDL_SetTextureColorMod(texture, 255, 255, 255);
+      SDL_SetTextureAlphaMod(texture, 255);
+    }
+    std::fill(textureModes_.begin(), textureModes_.end(), SDL_BLENDMODE_INVALID);
+  }
+
+ private:
+  void ApplyBlend(int textureHandle) {
+    if (textureHandle == TEXTURE_NONE) {
+      if (drawModeSet_) return;
+      if (SDL_SetRenderDrawBlendMode(renderer_, composed_) != 0) SDL_SetRenderDrawBlendMode(renderer_, Fallback(blend_));
+      drawModeSet_ = true;
+      return;
+    }
+    size_t index = static_cast<size_t>(textureHandle);
+    if (textureModes_[index] != SDL_BLENDMODE_INVALID) return;
+    SDL_BlendMode mode = composed_;
+    if (SDL_SetTextureBlendMode(textures_[index], mode) != 0) {
+      mode = Fallback(blend_);
+      SDL_SetTextureBlendMode(textures_[index], mode);
+    }
+    textureModes_[index] = mode;
+  }
+
+  // SDL refuses a whole call when one texture coordinate lies outside 0..1
+  // (a glyph margin may reach past a page edge), so they are clamped in place.
+  static void ClampUv(const VertexLayout& layout, uint8_t* data, int count) {
+    for (int i = 0; i < count; ++i) {
+      float uv[2];
+      uint8_t* at = data + static_cast<size_t>(i) * static_cast<size_t>(layout.stride) + layout.uvOffset;
+      std::memcpy(uv, at, sizeof uv);
+      bool changed = false;
+      for (float& c : uv) {
+        if (c < 0.0f) c = 0.0f, changed = true;
+        else if (c > 1.0f) c = 1.0f, changed = true;
+      }
+      if (changed) std::memcpy(at, uv, sizeof uv);
+    }
+  }
+
+  bool DrawTriangles(SDL_Texture* texture, const VertexLayout& layout, uint8_t* data, int count) {
+    if (count <= 0 || !data) return true;
+    const float* uv = nullptr;
+    if (texture) {
+      ClampUv(layout, data, count);
+      uv = reinterpret_cast<const float*>(data + layout.uvOffset);
+    }
+    return SDL_RenderGeometryRaw(renderer_, texture, reinterpret_cast<const float*>(data + layout.positionOffset),
+                                 layout.stride, reinterpret_cast<const SDL_Color*>(data + layout.colourOffset),
+                                 layout.stride, uv, layout.stride, count, nullptr, 0, 0) == 0;
+  }
+
+  // A strip of n vertices as n - 2 triangles, every second one turned back.
+  uint8_t* UnfoldStrip(const VertexLayout& layout, const uint8_t* data, int count) {
+    if (count < 3) return nullptr;
+    const size_t stride = static_cast<size_t>(layout.stride);
+    scratch_.resize(static_cast<size_t>(count - 2) * 3 * stride);
+    uint8_t* out = scratch_.data();
+    for (int i = 0; i + 2 < count; ++i) {
+      int a = i, b = i + 1, c = i + 2;
+      if (i & 1) std::swap(a, b);
+      for (int index : {a, b, c}) {
+        std::memcpy(out, data + static_cast<size_t>(index) * stride, stride);
+        out += stride;
+      }
+    }
+    return scratch_.data();
+  }
+
+  bool DrawLines(PrimitiveKind kind, const VertexLayout& layout, const uint8_t* data, int count) {
+    std::vector<SDL_FPoint> points(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+      std::memcpy(&points[static_cast<size_t>(i)], data + static_cast<size_t>(i) * layout.stride + layout.positionOffset,
+                  sizeof(SDL_FPoint));
+    uint8_t c[4];
+    std::memcpy(c, data + layout.colourOffset, 4);
+    SDL_SetRenderDrawColor(renderer_, c[0], c[1], c[2], c[3]);
+    if (kind == PRIM_POINT_LIST) return SDL_RenderDrawPointsF(renderer_, points.data(), count) == 0;
+    if (kind == PRIM_LINE_STRIP) return SDL_RenderDrawLinesF(renderer_, points.data(), count) == 0;
+    bool ok = true;
+    for (int i = 0; i + 1 < count; i += 2)
+      ok = SDL_RenderDrawLineF(renderer_, points[i].x, points[i].y, points[i + 1].x, points[i + 1].y) == 0 && ok;
+    return ok;
+  }
+
+  SDL_Renderer* renderer_;
+  SDL_Surface* surface_;
+  bool ownsCursor_;
+  std::vector<SDL_Texture*> textures_;
+  std::vector<SDL_BlendMode> textureModes_;  // the mode last set on each texture
+  bool drawModeSet_ = false;
+  BlendState blend_;
+  SDL_BlendMode composed_ = SDL_BLENDMODE_BLEND;
+  std::vector<uint8_t> scratch_;
+};
+
+}  // namespace
+
+Renderer* SdlRenderer_CreateForWindow(SDL_Window* window, bool software, std::string* error) {
+  if (!window) {
+    if (error) *error = "no window";
+    return nullptr;
+  }
+  // With a forced driver SDL batches only when asked.
+  SDL_SetHint(SDL_HINT_RENDER_BATCHING, "1");
+  Uint32 flags = software ? SDL_RENDERER_SOFTWARE : SDL_RENDERER_ACCELERATED;
+  SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, flags);
+  if (!renderer && !software) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+  if (!renderer) {
+    if (error) *error = SDL_GetError();
+    return nullptr;
+  }
+  LoadCursors();
+  Graphics_SetCursorSetter(SetSdlCursor);
+  return new SdlRenderer(renderer, nullptr, true);
+}
+
+Renderer* SdlRenderer_CreateOffscreen(int width, int height, std::string* error) {
+  SDL_SetHint(SDL_HINT_RENDER_BATCHING, "1");
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
+  if (!surface) {
+    if (error) *error = SDL_GetError();
+    return nullptr;
+  }
+  SDL_Renderer* renderer = SDL_CreateSoftwareRenderer(surface);
+  if (!renderer) {
+    if (error) *error = SDL_GetError();
+    SDL_FreeSurface(surface);
+    return nullptr;
+  }
+  return new SdlRenderer(renderer, surface, false);
+}
+
+void SdlRenderer_Destroy(Renderer* renderer) { delete renderer; }
+
+void SdlRenderer_CopyQuads(Renderer* renderer, const SdlCopyQuad* quads, int count) {
+  if (auto* sdl = dynamic_cast<SdlRenderer*>(renderer)) sdl->CopyQuads(quads, count);
+}
+
+bool Png_WriteRgba(const char* path, int width, int height, const uint8_t* rgba) {
+  if (!path || !rgba || width <= 0 || height <= 0) return false;
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(width);
+  image.height = static_cast<png_uint_32>(height);
+  image.format = PNG_FORMAT_RGBA;
+  bool ok = png_image_write_to_file(&image, path, 0, rgba, 0, nullptr) != 0;
+  png_image_free(&image);
+  return ok;
+}

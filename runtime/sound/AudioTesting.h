@@ -1,0 +1,36 @@
+// Start-up variants and probes for tests and benchmarks: a loopback device
+// that mixes only when rendered, the streaming work run by hand instead of by
+// the thread, and the streaming counters.
+#pragma once
+
+#include <cstdint>
+
+#include "sound/Audio.h"
+#include "sound/openal/ALDevice.h"
+
+struct AudioInitOptions {
+  bool noAudio = false;
+  AudioDeviceKind device = AudioDeviceKind::System;
+  int loopbackRate = 44100;
+  // Without the thread nothing refills the streams until Audio_StreamPump is
+  // called, which makes rendering deterministic.
+  bool streamThread = true;
+};
+void Audio_InitWith(const AudioInitOptions& options);
+
+// One pass of the streaming thread's work: unqueue played buffers, refill and
+// requeue them, restart a starved source, retire finished streams.
+void Audio_StreamPump();
+
+struct AudioStreamStats {
+  uint64_t refills = 0;    // halves decoded and queued after the first two
+  uint64_t underruns = 0;  // a source found stopped while its stream had more to play
+  uint64_t finished = 0;   // streams that reached their end and were retired
+  double totalRefillMicros = 0;
+  double maxRefillMicros = 0;
+};
+AudioStreamStats Audio_GetStreamStats();
+void Audio_ResetStreamStats();
+
+// Voices currently active.
+int Audio_ActiveVoiceCount();

@@ -1,0 +1,438 @@
+// Voices: the play instances behind handles. Selection and priority stealing
+// on play, pause, resume, stop, gains and fades, track positions, and the
+// start, per-frame update and end of the sound layer.
+#include <AL/al.h>
+
+#include <algorithm>
+
+#include "base/Console.h"
+#include "sound/AudioState.h"
+#include "sound/openal/ALDevice.h"
+
+namespace {
+
+AudioState& St() { return Audio_State(); }
+
+CSound* SoundAt(int32_t index) {
+  AudioState& st = St();
+  if (index < 0 || static_cast<size_t>(index) >= st.sounds.size()) return nullptr;
+  return st.sounds[static_cast<size_t>(index)].get();
+}
+
+bool IsHandle(int32_t id) { return id >= SOUND_INDEX_LIMIT; }
+
+// The active voice with this handle, or null.
+CVoice* VoiceByHandle(int32_t handle) {
+  AudioState& st = St();
+  for (int i = 0; i < st.voiceCount; ++i) {
+    CVoice& v = *st.voices[i];
+    if (v.handle == handle && v.active.load(std::memory_order_acquire)) return &v;
+  }
+  return nullptr;
+}
+
+// Calls fn for the voice of a handle, or for every active voice of a sound.
+template <typename Fn>
+void ForEachVoiceOf(int32_t id, Fn fn) {
+  AudioState& st = St();
+  if (IsHandle(id)) {
+    if (CVoice* v = VoiceByHandle(id)) fn(*v);
+    return;
+  }
+  for (int i = 0; i < st.voiceCount; ++i) {
+    CVoice& v = *st.voices[i];
+    if (v.soundIndex == id && v.active.load(std::memory_order_acquire)) fn(v);
+  }
+}
+
+ALint SourceState(const CVoice& v) {
+  ALint state = AL_INITIAL;
+  alGetSourcei(v.source, AL_SOURCE_STATE, &state);
+  return state;
+}
+
+// A voice can take a new play when it is idle or its source has finished or
+// never started. A streamed voice stays busy while its stream runs, even in
+// the moment its source waits for a refill.
+bool VoiceIsFree(const CVoice& v) {
+  if (!v.active.load(std::memory_order_acquire)) return true;
+  if (v.streamed) return false;
+  ALint state = SourceState(v);
+  return state == AL_STOPPED || state == AL_INITIAL;
+}
+
+bool VoiceIsPaused(const CVoice& v) {
+  if (v.streamed) return v.channel.paused;
+  return SourceState(v) == AL_PAUSED;
+}
+
+// Stops a voice (lock held). The voice becomes free for the next play.
+void StopVoice(CVoice& v) {
+  alGetError();
+  if (v.streamed) {
+    OggStream_Stop(v);
+  } else {
+    alSourceStop(v.source);
+    alSourcei(v.source, AL_BUFFER, 0);
+  }
+  ALenum error = alGetError();
+  if (error != AL_NO_ERROR) DebugConsole().Output("Error stopping sound %d error code %d\n", v.soundIndex, error);
+  v.active.store(false, std::memory_order_release);
+  v.fadeFrames = 0;
+}
+
+void PauseVoice(CVoice& v) {
+  alGetError();
+  if (v.streamed) {
+    if (v.channel.paused) return;
+    alSourcePause(v.source);
+    v.channel.paused = true;
+  } else {
+    if (SourceState(v) != AL_PLAYING) return;
+    alSourcePause(v.source);
+  }
+  ALenum error = alGetError();
+  if (error != AL_NO_ERROR) DebugConsole().Output("Error pausing sound %d error code %d\n", v.soundIndex, error);
+}
+
+void ResumeVoice(CVoice& v) {
+  alGetError();
+  if (v.streamed) {
+    if (!v.channel.paused) return;
+    v.channel.paused = false;
+    alSourcePlay(v.source);
+  } else {
+    if (SourceState(v) != AL_PAUSED) return;
+    alSourcePlay(v.source);
+  }
+  ALenum error = alGetError();
+  if (error != AL_NO_ERROR) DebugConsole().Output("Error resuming sound %d error code %d\n", v.soundIndex, error);
+}
+
+void ApplySourceGain(CVoice& v) {
+  const CSound* s = SoundAt(v.soundIndex);
+  float soundGain = s ? s->gain : 1.0f;
+  alSourcef(v.source, AL_GAIN, v.gain * soundGain);
+}
+
+// Takes a voice for a play at this priority (lock held): a free one, a new
+// one while fewer than MAX_VOICES exist, else the lowest-priority voice below
+// the new priority, stopped first. Null when none can be had.
+CVoice* TakeVoice(float priority) {
+  AudioState& st = St();
+  for (int i = 0; i < st.voiceCount; ++i) {
+    if (VoiceIsFree(*st.voices[i])) {
+      CVoice& v = *st.voices[i];
+      if (v.active.load(std::memory_order_acquire)) StopVoice(v);  // a finished one-shot still holds its buffer
+      return &v;
+    }
+  }
+  if (st.voiceCount < MAX_VOICES) {
+    auto voice = std::make_unique<CVoice>();
+    alGetError();
+    alGenSources(1, &voice->source);
+    if (alGetError() != AL_NO_ERROR) return nullptr;
+    st.voices[st.voiceCount] = std::move(voice);
+    return st.voices[st.voiceCount++].get();
+  }
+  CVoice* lowest = nullptr;
+  for (int i = 0; i < st.voiceCount; ++i) {
+    CVoice& v = *st.voices[i];
+    if (v.priority < priority && (!lowest || v.priority < lowest->priority)) lowest = &v;
+  }
+  if (lowest) StopVoice(*lowest);
+  return lowest;
+}
+
+// One fade step: the gain moves by the step, stays within 0..1.
+void StepFade(float& gain, float step, int& frames) {
+  gain += step;
+  gain = std::clamp(gain, 0.0f, 1.0f);
+  --frames;
+}
+
+int FadeFrames(double milliseconds) {
+  int speed = St().roomSpeed > 0 ? St().roomSpeed : DEFAULT_FADE_FRAMES_PER_SECOND;
+  int stepLength = std::max(1, 1000 / speed);
+  int frames = static_cast<int>(milliseconds) / stepLength;
+  return std::max(1, frames);
+}
+
+bool Ready() { return St().initialised && !St().disabled && St().deviceOpen; }
+
+}  // namespace
+
+// ---- Start and end ----
+
+void Audio_InitWith(const AudioInitOptions& options) {
+  AudioState& st = St();
+  if (st.initialised) Audio_Shutdown();
+  st.initialised = true;
+  st.disabled = options.noAudio;
+  st.nextHandle = VOICE_HANDLE_FIRST;
+  st.stats = AudioStreamStats{};
+  st.deviceOpen = false;
+  if (st.disabled) {
+    DebugConsole().Output("Audio: sound disabled\n");
+    return;
+  }
+  st.deviceOpen = ALDevice_Open(options.device, options.loopbackRate);
+  if (!st.deviceOpen) return;
+  if (options.streamThread) OggStream_StartThread();
+}
+
+void Audio_Init(bool noAudio) {
+  AudioInitOptions options;
+  options.noAudio = noAudio;
+  Audio_InitWith(options);
+}
+
+void Audio_Shutdown() {
+  AudioState& st = St();
+  if (!st.initialised) return;
+  OggStream_StopThread();
+  if (st.deviceOpen) {
+    {
+      std::lock_guard<std::mutex> lock(st.oggMutex);
+      for (int i = 0; i < st.voiceCount; ++i) {
+        CVoice& v = *st.voices[i];
+        if (v.active.load()) StopVoice(v);
+        alDeleteSources(1, &v.source);
+        if (v.channel.buffers[0]) alDeleteBuffers(OGG_BUFFER_COUNT, v.channel.buffers);
+      }
+    }
+    for (auto& sound : st.sounds) {
+      if (sound->buffer) alDeleteBuffers(1, &sound->buffer);
+      sound->buffer = 0;
+      sound->decodeFailed = false;
+    }
+    ALDevice_Close();
+  }
+  for (int i = 0; i < st.voiceCount; ++i) st.voices[i].reset();
+  st.voiceCount = 0;
+  for (auto& sound : st.sounds) sound->fadeFrames = 0;
+  st.initialised = false;
+  st.deviceOpen = false;
+  st.disabled = false;
+}
+
+void Audio_SetRoomSpeed(int framesPerSecond) { St().roomSpeed = framesPerSecond; }
+
+bool Audio_HasDevice() { return St().deviceOpen; }
+bool Audio_IsDisabled() { return St().disabled; }
+
+void Audio_Update() {
+  AudioState& st = St();
+  if (!Ready()) return;
+  for (auto& sound : st.sounds) {
+    if (sound->fadeFrames > 0) StepFade(sound->gain, sound->fadeStep, sound->fadeFrames);
+  }
+  // The streaming thread only ever clears `active`; a voice it retires in
+  // the middle of this loop merely gets one more harmless gain setting.
+  for (int i = 0; i < st.voiceCount; ++i) {
+    CVoice& v = *st.voices[i];
+    if (!v.active.load(std::memory_order_acquire)) continue;
+    if (v.fadeFrames > 0) StepFade(v.gain, v.fadeStep, v.fadeFrames);
+    ApplySourceGain(v);
+  }
+}
+
+void Audio_StreamPump() {
+  AudioState& st = St();
+  if (!st.deviceOpen) return;
+  std::lock_guard<std::mutex> lock(st.oggMutex);
+  OggStream_PumpLocked();
+}
+
+AudioStreamStats Audio_GetStreamStats() {
+  std::lock_guard<std::mutex> lock(St().oggMutex);
+  return St().stats;
+}
+
+void Audio_ResetStreamStats() {
+  std::lock_guard<std::mutex> lock(St().oggMutex);
+  St().stats = AudioStreamStats{};
+}
+
+int Audio_ActiveVoiceCount() {
+  AudioState& st = St();
+  int n = 0;
+  for (int i = 0; i < st.voiceCount; ++i) n += st.voices[i]->active.load() ? 1 : 0;
+  return n;
+}
+
+// ---- The operations behind the built-ins ----
+
+int32_t Audio_PlaySound(int32_t soundIndex, double priority, bool loop) {
+  AudioState& st = St();
+  CSound* sound = SoundAt(soundIndex);
+  if (!sound) {
+    DebugConsole().Output("Error: no sound exists for soundid %d\n", soundIndex);
+    return 0;
+  }
+  if (!AudioGroup_IsLoaded(sound->group)) {
+    DebugConsole().Output("%s: Audio Group %d is not loaded\n", "audio_play_sound", sound->group);
+    return -1;
+  }
+  if (!Ready()) return -1;
+
+  // Open the data before taking a voice, so that a missing or damaged file
+  // neither steals a voice nor uses up a handle.
+  const bool streamed = (sound->kind & SOUND_STREAMED) != 0;
+  std::unique_ptr<OggDecoder> decoder;
+  if (streamed) {
+    decoder = OggStream_OpenSound(*sound);
+    if (!decoder) return -1;
+  } else if (!OggStream_DecodeWhole(*sound)) {
+    return -1;
+  }
+
+  std::lock_guard<std::mutex> lock(st.oggMutex);
+  CVoice* v = TakeVoice(static_cast<float>(priority));
+  if (!v) return -1;
+  v->soundIndex = soundIndex;
+  v->gain = 1.0f;
+  v->fadeFrames = 0;
+  v->fadeStep = 0.0f;
+  v->loop = loop;
+  v->priority = static_cast<float>(priority);
+  v->streamed = streamed;
+  alSourcef(v->source, AL_GAIN, sound->gain * v->gain);
+  alSourcef(v->source, AL_PITCH, sound->pitch);
+  alSource3f(v->source, AL_POSITION, 0.0f, 0.0f, 0.0f);
+  alSource3f(v->source, AL_VELOCITY, 0.0f, 0.0f, 0.0f);
+  if (streamed) {
+    if (!OggStream_Start(*v, std::move(decoder), loop)) return -1;
+  } else {
+    alSourcei(v->source, AL_BUFFER, static_cast<ALint>(sound->buffer));
+    alSourcei(v->source, AL_LOOPING, loop ? AL_TRUE : AL_FALSE);
+    alSourcePlay(v->source);
+  }
+  v->handle = st.nextHandle++;
+  v->active.store(true, std::memory_order_release);
+  st.wake.notify_one();
+  return v->handle;
+}
+
+bool Audio_IsPlaying(int32_t id) {
+  if (!Ready()) return false;
+  std::lock_guard<std::mutex> lock(St().oggMutex);
+  bool playing = false;
+  ForEachVoiceOf(id, [&](CVoice& v) {
+    if (v.streamed) {
+      playing = true;
+    } else {
+      ALint state = SourceState(v);
+      if (state == AL_PLAYING || state == AL_PAUSED) playing = true;
+    }
+  });
+  return playing;
+}
+
+bool Audio_IsPaused(int32_t id) {
+  if (!Ready()) return false;
+  std::lock_guard<std::mutex> lock(St().oggMutex);
+  bool paused = false;
+  ForEachVoiceOf(id, [&](CVoice& v) { paused = paused || VoiceIsPaused(v); });
+  return paused;
+}
+
+void Audio_PauseSound(int32_t id) {
+  if (!Ready()) return;
+  std::lock_guard<std::mutex> lock(St().oggMutex);
+  ForEachVoiceOf(id, PauseVoice);
+}
+
+void Audio_ResumeSound(int32_t id) {
+  if (!Ready()) return;
+  std::lock_guard<std::mutex> lock(St().oggMutex);
+  ForEachVoiceOf(id, ResumeVoice);
+}
+
+void Audio_StopSound(int32_t id) {
+  if (!Ready()) return;
+  std::lock_guard<std::mutex> lock(St().oggMutex);
+  ForEachVoiceOf(id, StopVoice);
+}
+
+void Audio_StopAll() {
+  if (!Ready()) return;
+  AudioState& st = St();
+  std::lock_guard<std::mutex> lock(st.oggMutex);
+  for (int i = 0; i < st.voiceCount; ++i) {
+    CVoice& v = *st.voices[i];
+    if (v.active.load()) StopVoice(v);
+  }
+}
+
+void Audio_SoundGain(int32_t id, double gainIn, double milliseconds) {
+  if (!Ready()) return;
+  AudioState& st = St();
+  float target = gainIn < 0.0 ? 0.0f : static_cast<float>(gainIn);
+  float* gain = nullptr;
+  float* step = nullptr;
+  int* frames = nullptr;
+  CSound* sound = nullptr;
+  CVoice* voice = nullptr;
+  if (IsHandle(id)) {
+    voice = VoiceByHandle(id);
+    if (!voice) return;
+    gain = &voice->gain;
+    step = &voice->fadeStep;
+    frames = &voice->fadeFrames;
+  } else {
+    sound = SoundAt(id);
+    if (!sound) return;
+    gain = &sound->gain;
+    step = &sound->fadeStep;
+    frames = &sound->fadeFrames;
+  }
+  if (milliseconds <= 0.0) {
+    if (*gain == target && *frames == 0) return;
+    *gain = target;
+    *frames = 0;
+    if (voice) {
+      ApplySourceGain(*voice);
+    } else {
+      for (int i = 0; i < st.voiceCount; ++i) {
+        CVoice& v = *st.voices[i];
+        if (v.soundIndex == id && v.active.load()) ApplySourceGain(v);
+      }
+    }
+    return;
+  }
+  *frames = FadeFrames(milliseconds);
+  *step = (target - *gain) / static_cast<float>(*frames);
+}
+
+double Audio_SoundGetGain(int32_t id) {
+  if (!Ready()) return 0.0;
+  if (IsHandle(id)) {
+    const CVoice* v = VoiceByHandle(id);
+    return v ? v->gain : 0.0;
+  }
+  const CSound* s = SoundAt(id);
+  return s ? s->gain : 0.0;
+}
+
+double Audio_SoundGetTrackPosition(int32_t id) {
+  if (!Ready()) return 0.0;
+  AudioState& st = St();
+  std::lock_guard<std::mutex> lock(st.oggMutex);
+  const CVoice* voice = nullptr;
+  if (IsHandle(id)) {
+    voice = VoiceByHandle(id);
+  } else {
+    const CSound* s = SoundAt(id);
+    if (!s) return 0.0;
+    if (!(s->kind & SOUND_STREAMED)) return s->storedPosition;
+    ForEachVoiceOf(id, [&](CVoice& v) {
+      if (!voice) voice = &v;
+    });
+  }
+  if (!voice) return 0.0;
+  if (voice->streamed) return OggStream_Position(*voice);
+  ALfloat seconds = 0.0f;
+  alGetSourcef(voice->source, AL_SEC_OFFSET, &seconds);
+  return seconds;
+}

@@ -1,0 +1,413 @@
+// The test game (tests/kslc/game) is compiled by kslc at build time and linked
+// here with the runtime. Each test loads the generated descriptor the way the
+// runner does (Code_Load, Code_ResolveNames), builds the objects from the
+// manifest, and runs compiled scripts and events.
+//
+// Most checks live in the .ksl files themselves as expect(actual, expected)
+// calls: expect is a built-in registered below that compares kind and value in
+// C++ (not with the generated comparison) and records the .ksl line of every
+// failure. trace(v) records values in order, for `with` and event order.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Manifest.h"
+#include "code/Builtins.h"
+#include "code/CompiledCode.h"
+#include "code/Error.h"
+#include "ksl_game.h"
+#include "object/EventDispatch.h"
+#include "object/Instance.h"
+#include "value/ArgReaders.h"
+#include "value/TextBuffer.h"
+
+namespace {
+
+struct Recorder {
+  std::vector<std::string> failures;
+  int checks = 0;
+  std::vector<std::string> trace;
+  std::string stack;
+};
+Recorder g_rec;
+
+int CurrentLine() { return ksl_FrameHead ? ksl_FrameHead->line : -1; }
+std::string CurrentFunction() { return ksl_FrameHead ? ksl_FrameHead->functionName : "?"; }
+
+bool IsNumeric(const DynValue& v) {
+  uint32_t k = v.Kind();
+  return k == KIND_NUMBER || k == KIND_BOOL || k == KIND_INT32 || k == KIND_INT64;
+}
+double NumericValue(const DynValue& v) {
+  switch (v.Kind()) {
+    case KIND_INT32: return v.i32;
+    case KIND_INT64: return static_cast<double>(v.i64);
+    default: return v.real;
+  }
+}
+
+std::string Show(const DynValue& v) {
+  if (IsNumeric(v)) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.12g", NumericValue(v));
+    return buf;
+  }
+  if (v.Kind() == KIND_STRING) return std::string("\"") + (DynValue_Chars(&v) ? DynValue_Chars(&v) : "") + "\"";
+  if (v.Kind() == KIND_UNDEFINED) return "undefined";
+  if (v.Kind() == KIND_UNSET) return "unset";
+  return std::string("<") + DynValue_KindName(&v) + ">";
+}
+
+void Expect(DynValue& result, CInstance*, CInstance*, int argc, DynValue* args) {
+  ++g_rec.checks;
+  DynValue_SetReal(&result, 0);
+  if (argc != 2) {
+    g_rec.failures.push_back(CurrentFunction() + " line " + std::to_string(CurrentLine()) + ": expect needs 2 arguments");
+    return;
+  }
+  const DynValue& actual = args[0];
+  const DynValue& expected = args[1];
+  bool same = false;
+  if (IsNumeric(actual) && IsNumeric(expected)) {
+    same = std::fabs(NumericValue(actual) - NumericValue(expected)) <= 1e-9;
+  } else if (actual.Kind() == KIND_STRING && expected.Kind() == KIND_STRING) {
+    const char* a = DynValue_Chars(&actual);
+    const char* e = DynValue_Chars(&expected);
+    same = std::strcmp(a ? a : "", e ? e : "") == 0;
+  } else {
+    same = actual.Kind() == expected.Kind() && actual.Kind() == KIND_UNDEFINED;
+  }
+  if (!same)
+    g_rec.failures.push_back(CurrentFunction() + " line " + std::to_string(CurrentLine()) + ": got " + Show(actual) +
+                             ", expected " + Show(expected));
+}
+
+std::string TraceText(const DynValue& v) {
+  if (v.Kind() == KIND_STRING) return DynValue_Chars(&v) ? DynValue_Chars(&v) : "";
+  return Show(v);
+}
+void Trace(DynValue& result, CInstance*, CInstance*, int argc, DynValue* args) {
+  g_rec.trace.push_back(argc > 0 ? TraceText(args[0]) : "");
+  DynValue_SetReal(&result, 1);
+}
+void CaptureStack(DynValue&, CInstance*, CInstance*, int, DynValue*) { g_rec.stack = Error_CallStackText(); }
+void NoInstance(DynValue& result, CInstance*, CInstance*, int, DynValue*) {
+  DynValue_SetReal(&result, g_NoInstanceFlag ? 1 : 0);
+  g_NoInstanceFlag = false;
+}
+void IsUndefined(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
+  DynValue_SetReal(&result, args[0].Kind() == KIND_UNDEFINED ? 1 : 0);
+}
+void CharCode(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
+  const char* s = ZuGetString(args, 0);
+  int i = ZuGetInt32(args, 1);
+  DynValue_SetReal(&result, s && i >= 0 && i < static_cast<int>(std::strlen(s)) ? static_cast<unsigned char>(s[i]) : -1);
+}
+void StrLen(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
+  const char* s = ZuGetString(args, 0);
+  DynValue_SetReal(&result, s ? static_cast<double>(std::strlen(s)) : 0);
+}
+
+const mob::Manifest& Game() {
+  static mob::Manifest manifest;
+  static bool loaded = false;
+  if (!loaded) {
+    std::string error;
+    if (!mob::Manifest_Load(std::string(KSLC_TEST_GAME_DIR) + "/game.json", &manifest, &error))
+      ADD_FAILURE() << error;
+    loaded = true;
+  }
+  return manifest;
+}
+
+std::string ReadSource(const std::string& relative) {
+  std::ifstream in(std::string(KSLC_TEST_GAME_DIR) + "/" + relative);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The 1-based line of `file` that holds `marker` (a comment in the .ksl).
+int MarkerLine(const std::string& file, const std::string& marker) {
+  std::istringstream in(ReadSource(file));
+  std::string line;
+  for (int n = 1; std::getline(in, line); ++n)
+    if (line.find(marker) != std::string::npos) return n;
+  ADD_FAILURE() << "no marker " << marker << " in " << file;
+  return -1;
+}
+
+// How many expect(...) statements a check script holds.
+int CountExpects(const std::string& file) {
+  std::istringstream in(ReadSource(file));
+  std::string line;
+  int n = 0;
+  while (std::getline(in, line)) {
+    size_t first = line.find_first_not_of(" \t");
+    if (first != std::string::npos && line.compare(first, 7, "expect(") == 0) ++n;
+  }
+  return n;
+}
+
+}  // namespace
+
+class KslcGameTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Builtins_RegisterAll();
+    static bool added = false;
+    if (!added) {
+      Function_Add("expect", Expect, 2, false);
+      Function_Add("trace", Trace, 1, false);
+      Function_Add("capture_stack", CaptureStack, 0, false);
+      Function_Add("no_instance", NoInstance, 0, false);
+      Function_Add("is_undefined", IsUndefined, 1, false);
+      Function_Add("char_code", CharCode, 2, false);
+      Function_Add("str_len", StrLen, 1, false);
+      added = true;
+    }
+    previousCatch_ = Error_BeginCatch();
+    Error_State().caught = false;
+    g_rec = Recorder();
+    g_NoInstanceFlag = false;
+    Instance_State().lastId = Game().general.lastInstanceId;
+
+    ksl_GetCompiledCodeInfo(&info_);
+    Code_Load(info_);
+    const mob::Manifest& m = Game();
+    for (size_t i = 0; i < m.scripts.size(); ++i)
+      Script_Register(static_cast<int>(i), m.scripts[i].name.c_str(), m.scripts[i].codeIndex);
+    Code_ResolveNames();
+    for (size_t i = 0; i < m.objects.size(); ++i) {
+      const mob::ManifestObject& o = m.objects[i];
+      auto* object = new CObjectType;
+      object->index = static_cast<int>(i);
+      object->name = o.name.c_str();
+      object->spriteIndex = o.spriteIndex;
+      object->parentIndex = o.parentIndex;
+      object->flags = OBJECT_FLAG_VISIBLE;
+      for (const auto& e : o.events) object->AddEvent(mob::ManifestEvent_Type(e.event), 0, e.codeIndex);
+      Object_Add(object);
+    }
+    Object_LinkParents();
+    Object_BindEvents();
+    probe_ = Create("obj_probe");
+  }
+
+  void TearDown() override {
+    Error_State().continueAfterErrors = false;
+    Error_EndCatch(previousCatch_);
+    Instance_DestroyAllNoEvents();
+    Object_ClearAll();
+    Code_Reset();
+    EXPECT_EQ(ksl_FrameHead, nullptr) << "a generated function left its call frame linked";
+    ksl_FrameHead = nullptr;
+  }
+
+  CInstance* Create(const std::string& object) {
+    CInstance* inst = Instance_Create(Game().FindObject(object), 0, 0, 0);
+    EXPECT_NE(inst, nullptr) << object;
+    return inst;
+  }
+
+  // The slot of a user variable: its position in the variable table.
+  int Slot(const char* name) const {
+    int index = 0;
+    for (CompiledVariableRef** r = info_.variableTable; *r; ++r, ++index)
+      if (std::strcmp((*r)->name, name) == 0 && (*r)->id >= USER_ID_BASE) return index;
+    ADD_FAILURE() << "no user variable " << name;
+    return 0;
+  }
+  std::string TextOf(CInstance* inst, const char* variable) const {
+    const DynValue* cell = ZuObject_Slot(inst, Slot(variable));
+    return TraceText(*cell);
+  }
+  void SetText(CInstance* inst, const char* variable, const char* text) {
+    DynValue_SetString(ZuObject_Slot(inst, Slot(variable)), text);
+  }
+
+  // Calls a compiled script through the function table, with self = self.
+  void RunScript(const std::string& name, CInstance* self, std::vector<double> args = {}, DynValue* out = nullptr) {
+    int script = Game().FindScript(name);
+    ASSERT_GE(script, 0) << name;
+    auto fn = reinterpret_cast<CompiledScriptFn>(Code_Function(Game().scripts[script].codeIndex));
+    ASSERT_NE(fn, nullptr);
+    std::vector<DynValue> cells;
+    for (double a : args) cells.push_back(DynValue_MakeReal(a));
+    std::vector<DynValue*> argv;
+    for (auto& c : cells) argv.push_back(&c);
+    DynValue result = DynValue_MakeUndefined();
+    fn(self, self, &result, static_cast<int>(argv.size()), argv.data());
+    if (out) {
+      *out = result;
+    } else {
+      DynValue_Release(&result);
+    }
+  }
+
+  // Runs a script of expect() calls and checks that every one ran and held.
+  void RunChecks(const std::string& name) {
+    RunScript(name, probe_);
+    for (const auto& f : g_rec.failures) ADD_FAILURE() << f;
+    EXPECT_EQ(g_rec.checks, CountExpects("scripts/" + name + ".ksl")) << "not every expect() in " << name << " ran";
+    EXPECT_FALSE(Error_State().caught) << Error_State().lastMessage;
+  }
+
+  // Items A, B, C created in that order.
+  void MakeItems() {
+    const char* tags[] = {"A", "B", "C"};
+    for (const char* t : tags) SetText(Create("obj_item"), "tag", t);
+  }
+
+  CompiledCodeInfo info_{};
+  CInstance* probe_ = nullptr;
+  bool previousCatch_ = false;
+};
+
+TEST_F(KslcGameTest, ArithmeticFollowsPrecedenceEpsilonAndTruth) { RunChecks("check_arith"); }
+
+TEST_F(KslcGameTest, StringsConcatenateEscapeCompareAndShare) { RunChecks("check_strings"); }
+
+TEST_F(KslcGameTest, ControlFlowLoopsAndShortCircuit) {
+  RunChecks("check_control");
+  EXPECT_TRUE(g_rec.trace.empty()) << "&& or || evaluated its right side: " << g_rec.trace.front();
+}
+
+TEST_F(KslcGameTest, ScriptsTakeArgumentsReturnValuesAndSwitchFallsThrough) { RunChecks("check_scripts"); }
+
+TEST_F(KslcGameTest, LoopSumsIntoALocal) {
+  DynValue result;
+  RunScript("loop_sum", probe_, {1000}, &result);
+  EXPECT_EQ(result.Kind(), KIND_NUMBER);
+  EXPECT_EQ(result.real, 499500.0);
+}
+
+TEST_F(KslcGameTest, AddingANumberToAStringIsARuntimeError) {
+  DynValue result;
+  RunScript("add_string_number", probe_, {5}, &result);
+  DynValue_Release(&result);
+  EXPECT_TRUE(Error_State().caught);
+  EXPECT_EQ(Error_State().lastMessage, "unable to add a number to string");
+}
+
+TEST_F(KslcGameTest, WithVisitsInstancesNewestFirst) {
+  MakeItems();
+  RunScript("with_order", probe_);
+  EXPECT_EQ(g_rec.trace, (std::vector<std::string>{"C", "B", "A"}));
+}
+
+TEST_F(KslcGameTest, BreakAndContinueInsideWithAndSelfIsRestored) {
+  MakeItems();
+  RunScript("with_break_continue", probe_);
+  EXPECT_EQ(g_rec.trace, (std::vector<std::string>{"c:C", "c:A", "b:C", "b:B", "self:P"}));
+}
+
+TEST_F(KslcGameTest, ExitInsideWithLeavesTheScript) {
+  MakeItems();
+  RunScript("with_exit", probe_);
+  EXPECT_EQ(g_rec.trace, (std::vector<std::string>{"C"}));
+}
+
+TEST_F(KslcGameTest, OtherInsideWithIsTheCaller) {
+  MakeItems();
+  RunScript("with_other", probe_);
+  EXPECT_EQ(g_rec.trace, (std::vector<std::string>{"C<P", "B<P", "A<P", "self P", "3"}));
+}
+
+TEST_F(KslcGameTest, DottedAccessReachesOtherInstancesGlobalsAndBuiltins) { RunChecks("check_dotted"); }
+
+TEST_F(KslcGameTest, ReadingAMissingInstanceSetsTheNoInstanceFlag) { RunChecks("read_missing"); }
+
+TEST_F(KslcGameTest, EventsAndCreationCodeRunThroughTheFunctionTable) {
+  CInstance* item = Create("obj_item");  // Create: tag = "?", steps = 0
+  EXPECT_EQ(TextOf(item, "tag"), "?");
+  Perform_Event(item, item, ev_step, 0);
+  Perform_Event(item, item, ev_step, 0);
+  EXPECT_EQ(g_rec.trace, (std::vector<std::string>{"?", "1", "?", "2"}));
+
+  // The room's creation code (code index from the manifest) on the same item.
+  const mob::ManifestInstance& placed = Game().rooms[0].instances[1];
+  ASSERT_GE(placed.creationCodeIndex, 0);
+  reinterpret_cast<CompiledEventFn>(Code_Function(placed.creationCodeIndex))(item, item);
+  EXPECT_EQ(TextOf(item, "tag"), "placed");
+  EXPECT_FLOAT_EQ(item->x, 99);
+
+  Instance_Destroy(item, true);
+  EXPECT_EQ(g_rec.trace.back(), "destroyed placed");
+}
+
+TEST_F(KslcGameTest, DescriptorListsFunctionsByCodeIndexAndResolvesBuiltins) {
+  const mob::Manifest& m = Game();
+  ASSERT_EQ(Code_FunctionCount(), static_cast<int>(m.code.size()));
+  for (size_t i = 0; i < m.code.size(); ++i) EXPECT_STREQ(Code_FunctionName(static_cast<int>(i)), m.code[i].functionName.c_str());
+  EXPECT_EQ(info_.frameHead, &ksl_FrameHead);
+  // Built-in variable records resolve to the runtime's ids; user ones to 100000 + slot.
+  int index = 0;
+  bool sawX = false;
+  for (CompiledVariableRef** r = info_.variableTable; *r; ++r, ++index) {
+    if (std::strcmp((*r)->name, "x") == 0) {
+      sawX = true;
+      EXPECT_EQ((*r)->id, Variable_Find("x"));
+      EXPECT_LT((*r)->id, BUILTIN_VARIABLE_LIMIT);
+    } else if ((*r)->id >= USER_ID_BASE) {
+      EXPECT_EQ((*r)->id, USER_ID_BASE + index) << (*r)->name;
+    }
+  }
+  EXPECT_TRUE(sawX);
+  for (CompiledFunctionRef** r = info_.functionIdTable; *r; ++r)
+    EXPECT_EQ((*r)->id, Function_Find((*r)->name)) << (*r)->name;
+}
+
+// The call stack of an error three calls deep: event -> deep_a -> deep_b,
+// newest first, each with the line that was running.
+TEST_F(KslcGameTest, CallStackThreeCallsDeepNamesEachLine) {
+  CInstance* deep = Create("obj_deep");
+  ASSERT_NE(deep, nullptr);
+  const std::string& stack = g_rec.stack;
+  std::string expected = std::string(92, '-') + "\n" + "called from - ksl_Script_deep_b (line " +
+                         std::to_string(MarkerLine("scripts/deep_b.ksl", "@b-call")) + ")\n" +
+                         "called from - ksl_Script_deep_a (line " +
+                         std::to_string(MarkerLine("scripts/deep_a.ksl", "@a-call")) + ")\n" +
+                         "called from - ksl_Object_obj_deep_Create_0 (line " +
+                         std::to_string(MarkerLine("objects/obj_deep/Create.ksl", "@event-call")) + ")\n";
+  EXPECT_EQ(stack, expected);
+  // The event went on after the calls returned.
+  EXPECT_EQ(TextOf(deep, "depth_reached"), "1");
+}
+
+// A real runtime error three calls deep: the full report carries the chain.
+TEST_F(KslcGameTest, RuntimeErrorReportCarriesTheCompiledCallChain) {
+  Error_EndCatch(false);
+  Error_State().continueAfterErrors = true;  // report, then go on
+  Create("obj_fail");
+  const std::string& report = Error_State().lastError;
+  EXPECT_NE(report.find("unable to add a number to string"), std::string::npos) << report;
+  std::string b = "called from - ksl_Script_fail_b (line " +
+                  std::to_string(MarkerLine("scripts/fail_b.ksl", "@fail-b-error")) + ")";
+  std::string a = "called from - ksl_Script_fail_a (line " +
+                  std::to_string(MarkerLine("scripts/fail_a.ksl", "@fail-a-call")) + ")";
+  std::string e = "called from - ksl_Object_obj_fail_Create_0 (line " +
+                  std::to_string(MarkerLine("objects/obj_fail/Create.ksl", "@fail-event-call")) + ")";
+  size_t pb = report.find(b), pa = report.find(a), pe = report.find(e);
+  ASSERT_NE(pb, std::string::npos) << report;
+  ASSERT_NE(pa, std::string::npos) << report;
+  ASSERT_NE(pe, std::string::npos) << report;
+  EXPECT_LT(pb, pa);
+  EXPECT_LT(pa, pe);
+}
+
+TEST_F(KslcGameTest, FatalRuntimeErrorEndsTheProcessWithTheReport) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  std::string line = std::to_string(MarkerLine("scripts/fail_b.ksl", "@fail-b-error"));
+  EXPECT_EXIT(
+      {
+        Error_EndCatch(false);
+        Create("obj_fail");
+      },
+      ::testing::ExitedWithCode(1), "called from - ksl_Script_fail_b \\(line " + line + "\\)");
+}

@@ -1,0 +1,177 @@
+// Files in the save area: where names are placed, working_directory,
+// file_exists and file_delete, and escape attempts (.., absolute paths,
+// symlinks) refused by both ways of opening files beneath the save area.
+#include <filesystem>
+
+#include "SaveAreaFixture.h"
+#include "base/Console.h"
+#include "library/SecureMap.h"
+
+namespace {
+
+TEST(FilePlacementTest, NamesInsideTheKnownFoldersAndNothingElse) {
+  const std::string save = "/data/game/", cwd = "/home/u/run/", work = "/opt/app/";
+  std::string rel;
+  EXPECT_TRUE(Files_Place("/opt/app/frame1_data.dat", save, cwd, work, &rel));
+  EXPECT_EQ(rel, "frame1_data.dat");
+  EXPECT_TRUE(Files_Place("sub/x.dat", save, cwd, work, &rel));
+  EXPECT_EQ(rel, "sub/x.dat");
+  EXPECT_TRUE(Files_Place("/data/game/y", save, cwd, work, &rel));
+  EXPECT_EQ(rel, "y");
+  EXPECT_TRUE(Files_Place("/opt/app/a/../b/./c", save, cwd, work, &rel));
+  EXPECT_EQ(rel, "b/c");
+  EXPECT_FALSE(Files_Place("../x", save, cwd, work, &rel));
+  EXPECT_FALSE(Files_Place("/opt/app/../x", save, cwd, work, &rel));
+  EXPECT_FALSE(Files_Place("/etc/passwd", save, cwd, work, &rel));
+  EXPECT_FALSE(Files_Place("/opt/application", save, cwd, work, &rel));  // a prefix of the text, not of the folder
+  EXPECT_FALSE(Files_Place("/opt/app/", save, cwd, work, &rel));
+  EXPECT_FALSE(Files_Place("", save, cwd, work, &rel));
+  EXPECT_FALSE(Files_Place(nullptr, save, cwd, work, &rel));
+}
+
+TEST(FilePlacementTest, SaveAreaInsideTheCurrentDirectoryIsNotRedirectedTwice) {
+  std::string rel;
+  EXPECT_TRUE(Files_Place("/home/u/.local/share/game/x", "/home/u/.local/share/game/", "/home/u/", "/opt/", &rel));
+  EXPECT_EQ(rel, "x");
+}
+
+TEST(FilePlacementTest, NormalisingNeverClimbsAboveTheRoot) {
+  EXPECT_EQ(Platform_NormalisePath("/../../etc//x/./"), "/etc/x/");
+  EXPECT_EQ(Platform_NormalisePath("/a/b/../../.."), "/");
+}
+
+TEST(SaveFolderPathTest, DataHomeElseHomeLocalShare) {
+  const char* oldData = std::getenv("XDG_DATA_HOME");
+  const char* oldHome = std::getenv("HOME");
+  std::string keptData = oldData ? oldData : "", keptHome = oldHome ? oldHome : "";
+  setenv("XDG_DATA_HOME", "/xdg/data", 1);
+  setenv("HOME", "/home/someone", 1);
+  EXPECT_EQ(SaveFolder_DefaultPath("Mobwright Studio"), "/xdg/data/Mobwright Studio/");
+  unsetenv("XDG_DATA_HOME");
+  EXPECT_EQ(SaveFolder_DefaultPath("Mobwright Studio"), "/home/someone/.local/share/Mobwright Studio/");
+  if (oldData) setenv("XDG_DATA_HOME", keptData.c_str(), 1);
+  if (oldHome) setenv("HOME", keptHome.c_str(), 1);
+}
+
+// Every test of this fixture runs once with openat2 and once with the
+// component-by-component fallback.
+class FilesTest : public SaveAreaTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override {
+    SaveAreaTest::SetUp();
+    previousFallback_ = SaveFolder_ForceFallback(GetParam());
+    previousConsole_ = Console_SetDebug(&console_);
+  }
+  void TearDown() override {
+    Console_SetDebug(previousConsole_);
+    SaveFolder_ForceFallback(previousFallback_);
+    SaveAreaTest::TearDown();
+  }
+  bool Exists(const std::string& name) { return Call("file_exists", {name}).Real() == 1; }
+  // A secure file that loads on this machine, written outside the save area.
+  std::string PlantOutside(const std::string& name) {
+    std::string bytes;
+    {
+      std::lock_guard<std::mutex> lock(DsMutex());
+      bytes = SecureMap_Encode(-1, SecureMap_ThisMachineTag());
+    }
+    WriteWholeFile(outside_ + name, bytes);
+    return bytes;
+  }
+  int Load(const std::string& name) { return static_cast<int>(Call("ds_map_secure_load", {name}).Real()); }
+
+  TErrStreamConsole console_;
+  TConsole* previousConsole_ = nullptr;
+  bool previousFallback_ = false;
+};
+
+TEST_P(FilesTest, WorkingDirectoryEndsInASeparatorAndLeadsIntoTheSaveArea) {
+  EXPECT_EQ(WorkingDirectoryVariable(), work_);
+  Call("ds_map_secure_save", {Call("ds_map_create"), WorkingDirectoryVariable() + "frame1_data.dat"});
+  EXPECT_TRUE(std::filesystem::exists(save_ + "frame1_data.dat"));
+  EXPECT_FALSE(std::filesystem::exists(work_ + "frame1_data.dat"));
+  EXPECT_TRUE(Exists(WorkingDirectoryVariable() + "frame1_data.dat"));
+  EXPECT_TRUE(Exists("frame1_data.dat"));  // relative to the current directory
+  EXPECT_TRUE(Exists(save_ + "frame1_data.dat"));
+  EXPECT_FALSE(Exists(work_ + "frame2_data.dat"));
+}
+
+TEST_P(FilesTest, DefaultWorkingDirectoryIsTheProgramFolder) {
+  Files_SetWorkingDirectory(Platform_ProgramFolder().c_str());
+  std::string folder = WorkingDirectoryVariable();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.back(), '/');
+  // file_exists also finds files of the program's folder: the test program itself.
+  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
+  EXPECT_EQ(folder, self.parent_path().string() + "/");
+  EXPECT_TRUE(Exists(folder + self.filename().string()));
+}
+
+TEST_P(FilesTest, DeleteRemovesOnlyFilesOfTheSaveArea) {
+  Call("ds_map_secure_save", {Call("ds_map_create"), work_ + "gone.dat"});
+  EXPECT_EQ(Call("file_delete", {work_ + "gone.dat"}).Real(), 1);
+  EXPECT_FALSE(std::filesystem::exists(save_ + "gone.dat"));
+  EXPECT_TRUE(Call("file_delete", {work_ + "gone.dat"}).IsUndefined());  // missing: nothing done
+  PlantOutside("keep.dat");
+  EXPECT_TRUE(Call("file_delete", {outside_ + "keep.dat"}).IsUndefined());
+  EXPECT_TRUE(std::filesystem::exists(outside_ + "keep.dat"));
+}
+
+TEST_P(FilesTest, ParentFolderNamesAreRefusedWithTheMessage) {
+  const std::string escape = work_ + "../outside/x.dat";
+  PlantOutside("x.dat");
+  EXPECT_EQ(Load(escape), -1);
+  EXPECT_FALSE(Exists(escape));
+  EXPECT_FALSE(Exists("../outside/x.dat"));
+  Call("ds_map_secure_save", {Call("ds_map_create"), "../outside/new.dat"});
+  EXPECT_FALSE(std::filesystem::exists(outside_ + "new.dat"));
+  EXPECT_NE(console_.Text().find("Error! not allowing save with filename '../outside/new.dat'\n"), std::string::npos)
+      << console_.Text();
+}
+
+TEST_P(FilesTest, AbsolutePathsOutsideAreRefused) {
+  PlantOutside("abs.dat");
+  EXPECT_EQ(Load(outside_ + "abs.dat"), -1);
+  EXPECT_FALSE(Exists(outside_ + "abs.dat"));
+  std::string before = ReadWholeFile(outside_ + "abs.dat");
+  Call("ds_map_secure_save", {Call("ds_map_create"), outside_ + "abs.dat"});
+  EXPECT_EQ(ReadWholeFile(outside_ + "abs.dat"), before);
+}
+
+TEST_P(FilesTest, SymlinksThatLeadOutAreNotFollowed) {
+  PlantOutside("secret.dat");
+  std::filesystem::create_directories(save_);
+  std::filesystem::create_symlink(outside_ + "secret.dat", save_ + "absolute.dat");
+  std::filesystem::create_symlink("../outside/secret.dat", save_ + "relative.dat");
+  std::filesystem::create_directory_symlink(outside_, save_ + "folder");
+  std::filesystem::copy_file(outside_ + "secret.dat", save_ + "inside.dat");
+  // The same bytes inside the save area load: the links fail for leading out.
+  EXPECT_GE(Load(work_ + "inside.dat"), 0);
+  for (const char* name : {"absolute.dat", "relative.dat", "folder/secret.dat"}) {
+    EXPECT_EQ(Load(work_ + name), -1) << name;
+    EXPECT_FALSE(Exists(work_ + name)) << name;
+  }
+  // Saving over a link replaces the link; the file it pointed to is untouched.
+  std::string before = ReadWholeFile(outside_ + "secret.dat");
+  int map = static_cast<int>(Call("ds_map_create").Real());
+  Call("ds_map_add", {map, "Color", 1});
+  Call("ds_map_secure_save", {map, work_ + "absolute.dat"});
+  Call("ds_map_secure_save", {map, work_ + "folder/new.dat"});
+  EXPECT_EQ(ReadWholeFile(outside_ + "secret.dat"), before);
+  EXPECT_FALSE(std::filesystem::is_symlink(save_ + "absolute.dat"));
+  EXPECT_FALSE(std::filesystem::exists(outside_ + "new.dat"));
+  EXPECT_EQ(Call("file_delete", {work_ + "folder/secret.dat"}).IsUndefined(), true);
+  EXPECT_TRUE(std::filesystem::exists(outside_ + "secret.dat"));
+}
+
+TEST_P(FilesTest, NothingIsPlacedWhileNoSaveAreaIsOpen) {
+  SaveFolder().Close();
+  EXPECT_EQ(Load(work_ + "x.dat"), -1);
+  EXPECT_FALSE(Exists(work_ + "x.dat"));
+  EXPECT_NE(console_.Text().find("Error! not allowing save"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(OpenBeneath, FilesTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Fallback" : "Openat2"; });
+
+}  // namespace
