@@ -22,6 +22,7 @@ enum class ExprKind {
   Unary,    // op kids[0]:  Minus, Not, BitNot, Plus
   Binary,   // kids[0] op kids[1]
   Ternary,  // kids[0] ? kids[1] : kids[2]
+  IncDec,   // op kids[0] (prefix) or kids[0] op (postfix); op: PlusPlus / MinusMinus
 };
 
 struct Expr {
@@ -29,6 +30,7 @@ struct Expr {
   Tok op = Tok::End;
   std::string text;
   double number = 0;
+  bool postfix = false;  // IncDec: x++ (the old value) rather than ++x (the new one)
   int line = 0, column = 0;
   std::vector<std::unique_ptr<Expr>> kids;
 };

@@ -79,6 +79,15 @@ std::string CommentText(const std::string& line) {
   return out;
 }
 
+// A source line as error reports quote it: without the indentation and the
+// trailing blanks (and the CR of a CR LF file).
+std::string SourceText(const std::string& line) {
+  size_t first = line.find_first_not_of(" \t");
+  if (first == std::string::npos) return "";
+  size_t last = line.find_last_not_of(" \t\r");
+  return line.substr(first, last - first + 1);
+}
+
 std::string BaseName(const std::string& path) {
   size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -95,7 +104,9 @@ enum class EKind {
 struct GenExpr {
   std::string code;
   EKind kind = EKind::Value;
-  bool pure = false;  // reads only literals, constants, locals and arguments (no runtime calls)
+  bool pure = false;     // reads only literals, constants, locals and arguments (no runtime calls)
+  bool effects = false;  // may change variables: a call or a ++/-- somewhere inside
+  bool steps = false;    // a ++/-- somewhere inside: may change locals and arguments too
   bool isConst = false;
   double constValue = 0;
 };
@@ -155,6 +166,9 @@ class GameGen {
   std::set<std::string> builtinSet_;
   std::vector<std::string> functionRefs_;
   std::set<std::string> functionSet_;
+  // function name -> line -> source text, for the lines that statements start
+  // on: the runtime's error report quotes the line that was running.
+  std::map<std::string, std::map<int, std::string>> sourceLines_;
 };
 
 // ---- One generated file: its string constants and its functions ----
@@ -217,6 +231,8 @@ class FunctionGen {
 
   void Generate() {
     for (const auto& s : program_.statements) CollectLocals(s.get());
+    if (isScript_)
+      for (const auto& s : program_.statements) localArgs_ = localArgs_ || WritesArgument(s.get());
     std::string& out = file_.body_;
     const std::string& fn = code_.functionName;
     out += "// " + code_.file + "\n";
@@ -231,6 +247,8 @@ class FunctionGen {
       for (size_t i = 0; i < localOrder_.size(); ++i) out += std::string(i ? ", " : " ") + "l_" + localOrder_[i];
       out += ";  // var\n";
     }
+    // A script that assigns to its arguments works on copies of them.
+    if (localArgs_) out += "  KslLocalArgs ksl_av(argc, args);  // argumentN is assigned below\n";
     out += "  (void)self;\n  (void)other;\n";
     if (isScript_) out += "  (void)argc;\n  (void)args;\n";
     indent_ = 1;
@@ -277,6 +295,32 @@ class FunctionGen {
     }
     if (name.size() == 10 && name[8] == '0') return -1;  // "argument05" is an ordinary name
     return n < MAX_NUMBERED_ARGUMENTS ? n : -1;
+  }
+
+  // Whether an assignment, ++ or -- anywhere in s writes argumentN or
+  // argument[i].
+  static bool IsArgumentTarget(const Expr* target) {
+    if (!target) return false;
+    const Expr* base = target->kind == ExprKind::Index ? target->kids[0].get() : target;
+    return base->kind == ExprKind::Name && (base->text == "argument" || ArgumentNumber(base->text) >= 0);
+  }
+  static bool ExprWritesArgument(const Expr* e) {
+    if (!e) return false;
+    if (e->kind == ExprKind::IncDec && IsArgumentTarget(e->kids[0].get())) return true;
+    for (const auto& k : e->kids)
+      if (ExprWritesArgument(k.get())) return true;
+    return false;
+  }
+  static bool WritesArgument(const Stmt* s) {
+    if (!s) return false;
+    if ((s->kind == StmtKind::Assign || s->kind == StmtKind::IncDec) && IsArgumentTarget(s->target.get())) return true;
+    if (ExprWritesArgument(s->target.get()) || ExprWritesArgument(s->value.get()) || ExprWritesArgument(s->cond.get()))
+      return true;
+    for (const auto& i : s->inits)
+      if (ExprWritesArgument(i.get())) return true;
+    for (const auto& b : s->body)
+      if (WritesArgument(b.get())) return true;
+    return false;
   }
 
   NameInfo Resolve(const std::string& name) {
@@ -327,8 +371,11 @@ class FunctionGen {
         GenExpr g;
         g.code = "(" + AsBool(c) + " ? " + AsOwned(a) + " : " + AsOwned(b) + ")";
         g.pure = c.pure && a.pure && b.pure;
+        g.effects = c.effects || a.effects || b.effects;
+        g.steps = c.steps || a.steps || b.steps;
         return g;
       }
+      case ExprKind::IncDec: return IncDecExpr(e);
     }
     return Number(0);
   }
@@ -358,7 +405,10 @@ class FunctionGen {
           Error(e->line, e->column, "'" + name + "' cannot be indexed");
           return Number(0);
         }
-        g.code = "ksl_Arg(argc, args, " + (n.kind == NameKind::ArgumentArray ? index : std::to_string(n.number)) + ")";
+        {
+          std::string which = n.kind == NameKind::ArgumentArray ? index : std::to_string(n.number);
+          g.code = localArgs_ ? "ksl_av.Get(" + which + ")" : "ksl_Arg(argc, args, " + which + ")";
+        }
         g.kind = EKind::Ref;
         g.pure = n.kind == NameKind::Argument;
         return g;
@@ -421,25 +471,86 @@ class FunctionGen {
 
   GenExpr Call(const Expr* e) {
     std::string args;
-    for (size_t i = 0; i < e->kids.size(); ++i) args += (i ? ", " : "") + AsOwned(Expression(e->kids[i].get()));
-    std::string packed = e->kids.empty() ? "" : ", KslArgs<" + std::to_string(e->kids.size()) + ">{{" + args + "}}";
     GenExpr g;
-    int script = game_.manifest_.FindScript(e->text);
-    if (script >= 0) {
-      g.code = "ksl_CallScript(&ksl_Script_" + e->text + ", self, other" + packed + ")";
-    } else {
-      if (locals_.count(e->text) || IsArgumentName(e->text)) {
-        Error(e->line, e->column, "'" + e->text + "' is a variable, not a function");
-      }
-      g.code = "ksl_Call(self, other, " + game_.FunctionRef(e->text) + packed + ")";
+    g.effects = true;
+    for (size_t i = 0; i < e->kids.size(); ++i) {
+      GenExpr a = Expression(e->kids[i].get());
+      g.steps = g.steps || a.steps;
+      args += (i ? ", " : "") + AsOwned(a);
     }
+    const int count = static_cast<int>(e->kids.size());
+    std::string packed = e->kids.empty() ? "" : ", KslArgs<" + std::to_string(count) + ">{{" + args + "}}";
+    const std::string& name = e->text;
+    int script = game_.manifest_.FindScript(name);
+    if (script >= 0) {
+      g.code = "ksl_CallScript(&ksl_Script_" + name + ", self, other" + packed + ")";
+      return g;
+    }
+    if (locals_.count(name) || IsArgumentName(name)) {
+      Error(e->line, e->column, "'" + name + "' is a variable, not a function");
+      return Number(0);
+    }
+    // A name the runtime does not register would keep id -1 and fail only
+    // when the call runs: refuse it here.
+    int expected = -1;
+    if (!Names_BuiltinFunction(name, &expected)) {
+      int host = game_.manifest_.FindHostFunction(name);
+      if (host < 0) {
+        Error(e->line, e->column, "unknown function '" + name + "': neither a script of the game nor a built-in function");
+        return Number(0);
+      }
+      expected = game_.manifest_.hostFunctions[host].arguments;
+    }
+    if (expected >= 0 && count != expected) {
+      Error(e->line, e->column, "'" + name + "' takes " + std::to_string(expected) + " argument" +
+                                    (expected == 1 ? "" : "s") + ", not " + std::to_string(count));
+      return Number(0);
+    }
+    std::string ref = game_.FunctionRef(name);
+    if (const char* direct = DirectEntry(name, count)) {
+      g.code = std::string(direct) + "(self, other, " + ref + packed + ")";
+      return g;
+    }
+    g.code = "ksl_Call(self, other, " + ref + packed + ")";
     return g;
+  }
+
+  // The support helper that calls a frequent built-in's direct entry, for
+  // this number of arguments; null when the call goes by id.
+  static const char* DirectEntry(const std::string& name, int count) {
+    struct Direct {
+      const char* name;
+      const char* helper;
+      int minArgs, maxArgs;
+    };
+    static const Direct kDirect[] = {
+        {"instance_destroy", "ksl_Direct_instance_destroy", 0, 2},
+        {"instance_exists", "ksl_Direct_instance_exists", 1, 1},
+        {"instance_number", "ksl_Direct_instance_number", 1, 1},
+        {"position_meeting", "ksl_Direct_position_meeting", 3, 3},
+        {"draw_sprite", "ksl_Direct_draw_sprite", 4, 4},
+        {"draw_sprite_ext", "ksl_Direct_draw_sprite_ext", 9, 9},
+        {"make_colour_rgb", "ksl_Direct_make_colour_rgb", 3, 3},
+        {"make_color_rgb", "ksl_Direct_make_colour_rgb", 3, 3},
+        {"abs", "ksl_Direct_abs", 1, 1},
+        {"choose", "ksl_Direct_choose", 0, 1 << 30},
+        {"point_direction", "ksl_Direct_point_direction", 4, 4},
+        {"draw_set_font", "ksl_Direct_draw_set_font", 1, 1},
+        {"draw_set_halign", "ksl_Direct_draw_set_halign", 1, 1},
+        {"draw_set_valign", "ksl_Direct_draw_set_valign", 1, 1},
+        {"show_debug_message", "ksl_Direct_show_debug_message", 1, 1},
+    };
+    for (const Direct& d : kDirect)
+      if (name == d.name) return count >= d.minArgs && count <= d.maxArgs ? d.helper : nullptr;
+    return nullptr;
   }
 
   GenExpr Unary(const Expr* e) {
     GenExpr a = Expression(e->kids[0].get());
     GenExpr g;
     g.pure = a.pure;
+    g.effects = a.effects;
+    g.steps = a.steps;
     switch (e->op) {
       case Tok::Minus:
         if (a.isConst) return Number(-a.constValue);
@@ -464,6 +575,8 @@ class FunctionGen {
     GenExpr b = Expression(e->kids[1].get());
     GenExpr g;
     g.pure = a.pure && b.pure;
+    g.effects = a.effects || b.effects;
+    g.steps = a.steps || b.steps;
     const char* helper = nullptr;
     bool comparison = false;
     switch (e->op) {
@@ -498,9 +611,187 @@ class FunctionGen {
       case Tok::Shr: helper = "ksl_Shr"; break;
       default: helper = "ksl_Add"; break;
     }
-    g.code = std::string(helper) + "(" + AsCell(a) + ", " + AsCell(b) + ")";
     g.kind = comparison ? EKind::Bool : EKind::Value;
+    if (!a.isConst && (b.steps || (b.effects && !a.pure))) {
+      // C++ leaves the order of a call's arguments open; the language reads
+      // left to right, so the left side is taken before the right side can
+      // change it (i + i++ adds the old i twice). A call on the right cannot
+      // reach the locals and arguments of this function, so a left side made
+      // of those alone needs no copy.
+      g.code = std::string("[&]() -> ") + (comparison ? "bool" : "KslValue") + " { KslValue ksl_l = " + AsOwned(a) +
+               "; return " + helper + "(ksl_l, " + AsCell(b) + "); }()";
+      return g;
+    }
+    g.code = std::string(helper) + "(" + AsCell(a) + ", " + AsCell(b) + ")";
     return g;
+  }
+
+  // ---- ++ and -- ----
+
+  // Where a read-modify-write goes: a cell of the variable's own when it has
+  // one (locals, own user variables, arguments), else a read and a write
+  // (with %V for the stored cell) after setup lines that fix the target and
+  // the index once.
+  struct Place {
+    bool ok = true;
+    std::string cell;
+    std::vector<std::string> setup;
+    std::string read, write;
+  };
+
+  Place PlaceOf(const Expr* target) {
+    Place p;
+    const bool indexed = target->kind == ExprKind::Index;
+    const Expr* base = indexed ? target->kids[0].get() : target;
+    std::string index = "ARRAY_INDEX_NONE";
+    auto fixIndex = [&] {
+      if (!indexed) return;
+      p.setup.push_back("const int32_t ksl_i = " + IndexCode(target) + ";");
+      index = "ksl_i";
+    };
+    if (base->kind == ExprKind::Member) {
+      p.setup.push_back("const int ksl_t = " + TargetCode(base->kids[0].get()) + ";");
+      fixIndex();
+      if (Names_IsBuiltinVariable(base->text)) {
+        std::string ref = game_.BuiltinRef(base->text);
+        p.read = "ksl_GetBuiltinAt(self, other, ksl_t, " + ref + ", " + index + ")";
+        p.write = "ksl_SetBuiltinAt(self, other, ksl_t, " + ref + ", " + index + ", %V);";
+      } else {
+        std::string slot = std::to_string(game_.Slot(base->text)) + " /* " + base->text + " */";
+        p.read = "ksl_GetSlotAt(self, other, ksl_t, " + slot + ", " + index + ")";
+        p.write = "ksl_SetSlotAt(self, other, ksl_t, " + slot + ", " + index + ", %V);";
+      }
+      return p;
+    }
+    if (base->kind != ExprKind::Name) {
+      Error(target->line, target->column, "expected a variable to assign to");
+      p.ok = false;
+      return p;
+    }
+    const std::string& name = base->text;
+    NameInfo n = Resolve(name);
+    switch (n.kind) {
+      case NameKind::Argument: case NameKind::ArgumentArray:
+        if (!CheckArgumentWrite(base, n, indexed)) {
+          p.ok = false;
+          return p;
+        }
+        fixIndex();
+        p.cell = "ksl_av.Cell(" + (n.kind == NameKind::ArgumentArray ? index : std::to_string(n.number)) + ")";
+        return p;
+      case NameKind::ArgumentCount:
+        Error(target->line, target->column, "cannot assign to 'argument_count'");
+        p.ok = false;
+        return p;
+      case NameKind::Constant:
+        Error(target->line, target->column, "cannot assign to the constant '" + name + "'");
+        p.ok = false;
+        return p;
+      case NameKind::Resource:
+        Error(target->line, target->column, "cannot assign to the resource name '" + name + "'");
+        p.ok = false;
+        return p;
+      case NameKind::Local:
+        if (!indexed) {
+          p.cell = "&l_" + name;
+          return p;
+        }
+        fixIndex();
+        p.read = "ksl_Read(&l_" + name + ", " + index + ")";
+        p.write = "ksl_Write(&l_" + name + ", %V, " + index + ");";
+        return p;
+      case NameKind::Builtin: {
+        fixIndex();
+        std::string ref = game_.BuiltinRef(name);
+        p.read = "ksl_GetBuiltin(self, " + ref + ", " + index + ")";
+        p.write = "ksl_SetBuiltin(self, " + ref + ", " + index + ", %V);";
+        return p;
+      }
+      case NameKind::User: {
+        std::string slot = std::to_string(n.number) + " /* " + name + " */";
+        if (!indexed) {
+          p.cell = "ksl_Slot(self, " + slot + ")";
+          return p;
+        }
+        fixIndex();
+        p.read = "ksl_Read(ksl_Slot(self, " + slot + "), " + index + ")";
+        p.write = "ksl_Write(ksl_Slot(self, " + slot + "), %V, " + index + ");";
+        return p;
+      }
+    }
+    p.ok = false;
+    return p;
+  }
+
+  // argumentN and argument[i] may be written in scripts (on the script's
+  // copies); argumentN itself holds no array to index.
+  bool CheckArgumentWrite(const Expr* base, const NameInfo& n, bool indexed) {
+    if (!isScript_) {
+      Error(base->line, base->column, "'" + base->text + "' can only be used in a script");
+      return false;
+    }
+    if (n.kind == NameKind::Argument && indexed) {
+      Error(base->line, base->column, "'" + base->text + "' cannot be indexed");
+      return false;
+    }
+    if (n.kind == NameKind::ArgumentArray && !indexed) {
+      Error(base->line, base->column, "expected '[' after 'argument'");
+      return false;
+    }
+    return true;
+  }
+
+  static std::string FillValue(std::string write, const std::string& value) {
+    size_t at = write.find("%V");
+    return write.replace(at, 2, value);
+  }
+
+  // ++x / --x (the new value) and x++ / x-- (the old value) inside an expression.
+  GenExpr IncDecExpr(const Expr* e) {
+    Place p = PlaceOf(e->kids[0].get());
+    if (!p.ok) return Number(0);
+    GenExpr g;
+    g.effects = true;
+    g.steps = true;
+    const std::string step = e->op == Tok::PlusPlus ? "1" : "-1";
+    const std::string fn = e->postfix ? "ksl_PostStep" : "ksl_PreStep";
+    if (!p.cell.empty() && p.setup.empty()) {
+      g.code = fn + "(" + p.cell + ", " + step + ")";
+      return g;
+    }
+    std::string body;
+    for (const auto& line : p.setup) body += line + " ";
+    if (!p.cell.empty()) {
+      body += "return " + fn + "(" + p.cell + ", " + step + ");";
+    } else {
+      body += "KslValue ksl_c = " + p.read + "; KslValue ksl_r = " + fn + "(&ksl_c, " + step + "); " +
+              FillValue(p.write, "ksl_c") + " return ksl_r;";
+    }
+    g.code = "[&]() -> KslValue { " + body + " }()";
+    return g;
+  }
+
+  // x++ / ++x / x-- / --x as a statement of its own.
+  void IncDecStatement(const Stmt* s) {
+    Place p = PlaceOf(s->target.get());
+    if (!p.ok) return;
+    const std::string step = s->op == Tok::PlusPlus ? "1" : "-1";
+    if (!p.cell.empty() && p.setup.empty()) {
+      Line("ksl_Step(" + p.cell + ", " + step + ");");
+      return;
+    }
+    Line("{");
+    ++indent_;
+    for (const auto& line : p.setup) Line(line);
+    if (!p.cell.empty()) {
+      Line("ksl_Step(" + p.cell + ", " + step + ");");
+    } else {
+      Line("KslValue ksl_c = " + p.read + ";");
+      Line("ksl_Step(&ksl_c, " + step + ");");
+      Line(FillValue(p.write, "ksl_c"));
+    }
+    --indent_;
+    Line("}");
   }
 
   // ---- Assignments ----
@@ -529,8 +820,24 @@ class FunctionGen {
     if (base->kind == ExprKind::Name) {
       NameInfo n = Resolve(base->text);
       switch (n.kind) {
-        case NameKind::Argument: case NameKind::ArgumentCount: case NameKind::ArgumentArray:
-          Error(target->line, target->column, "cannot assign to '" + base->text + "': arguments are read-only");
+        case NameKind::Argument: case NameKind::ArgumentArray: {
+          if (!CheckArgumentWrite(base, n, indexed)) return;
+          // The script's own copy of the argument: a cell that stays put.
+          Line("{");
+          ++indent_;
+          std::string which = std::to_string(n.number);
+          if (indexed) {
+            Line("const int32_t ksl_i = " + IndexCode(target) + ";");
+            which = "ksl_i";
+          }
+          Line("KslValue ksl_v = " + AsOwned(value) + ";");
+          Line((helper.empty() ? "ksl_Store" : helper) + "(ksl_av.Cell(" + which + "), ksl_v);");
+          --indent_;
+          Line("}");
+          return;
+        }
+        case NameKind::ArgumentCount:
+          Error(target->line, target->column, "cannot assign to 'argument_count'");
           return;
         case NameKind::Constant:
           Error(target->line, target->column, "cannot assign to the constant '" + base->text + "'");
@@ -622,6 +929,8 @@ class FunctionGen {
   // ---- Statements ----
 
   void MarkLine(const Stmt* s) {
+    if (s->line >= 1 && s->line <= static_cast<int>(lines_.size()))
+      game_.sourceLines_[code_.functionName][s->line] = SourceText(lines_[s->line - 1]);
     if (s->line != lastCommentLine_ && s->line >= 1 && s->line <= static_cast<int>(lines_.size())) {
       std::string text = CommentText(lines_[s->line - 1]);
       Line("// " + BaseName(program_.file) + ":" + std::to_string(s->line) + (text.empty() ? "" : "  " + text));
@@ -668,7 +977,7 @@ class FunctionGen {
         Assign(s->target.get(), s->op, Expression(s->value.get()));
         return;
       case StmtKind::IncDec:
-        Assign(s->target.get(), s->op, Number(1));
+        IncDecStatement(s);
         return;
       case StmtKind::Call: {
         GenExpr call = Expression(s->value.get());
@@ -867,6 +1176,7 @@ class FunctionGen {
   const Program& program_;
   const mob::ManifestCode& code_;
   bool isScript_;
+  bool localArgs_ = false;  // the script assigns to an argument: it works on copies (ksl_av)
   std::vector<std::string> lines_;
   std::set<std::string> locals_;
   std::vector<std::string> localOrder_;
@@ -926,7 +1236,27 @@ std::string Tables(const GameGen& game, const mob::Manifest& m, const GenerateOp
     out += "extern \"C\" const uint8_t " + options.embedSymbol + "[];\nextern \"C\" const uint32_t " +
            options.embedSymbol + "_size;\n\n";
   std::string count = std::to_string(game.userVars_.size());
+  out += "// The text of every line a statement starts on, by function: error reports\n"
+         "// quote the line that was running.\n";
+  std::string index;
+  int tables = 0;
+  for (const auto& [function, lines] : game.sourceLines_) {
+    if (lines.empty()) continue;
+    std::string name = "ksl_lines" + std::to_string(tables++);
+    out += "static const KslSourceLine " + name + "[] = {\n";
+    for (const auto& [line, text] : lines) out += "    {" + std::to_string(line) + ", " + CxxString(text) + "},\n";
+    out += "};\n";
+    index += "    {" + CxxString(function) + ", " + name + ", " + std::to_string(lines.size()) + "},\n";
+  }
+  if (tables > 0) {
+    out += "static const KslSourceLines ksl_sourceLines[] = {\n" + index + "};\n";
+    out += "static const char* ksl_SourceLine(const char* function, int line) {\n"
+           "  return ksl_FindSourceLine(ksl_sourceLines, " + std::to_string(tables) + ", function, line);\n}\n\n";
+  } else {
+    out += "static const char* ksl_SourceLine(const char*, int) { return nullptr; }\n\n";
+  }
   out += "extern \"C\" void ksl_GetCompiledCodeInfo(CompiledCodeInfo* info) {\n";
+  out += "  Error_SetSourceLineProvider(&ksl_SourceLine);\n";
   if (options.embedSymbol.empty()) {
     out += "  info->gameData = nullptr;  // the runner loads the game data from a file\n  info->gameDataSize = 0;\n";
   } else {

@@ -27,6 +27,48 @@ const char* const kBuiltinVariables[] = {
     "temp_directory", "fps", "fps_real", "current_time", "delta_time", "instance_count", "os_type",
 };
 
+// The built-in functions of the runtime, as each family registers them at
+// start-up. A test compares this list with the runtime's own table, so a
+// function added to the runtime cannot be missing here unnoticed.
+const BuiltinFunctionName kBuiltinFunctions[] = {
+    // core
+    {"math_set_epsilon", 1}, {"math_get_epsilon", 0},
+    // instances
+    {"instance_create_depth", 4}, {"instance_destroy", -1}, {"instance_exists", 1}, {"instance_find", 2},
+    {"instance_number", 1},
+    // collision
+    {"position_meeting", 3},
+    // input
+    {"keyboard_check", 1}, {"keyboard_check_pressed", 1}, {"keyboard_check_released", 1}, {"mouse_check_button", 1},
+    {"mouse_check_button_pressed", 1}, {"mouse_check_button_released", 1}, {"mouse_wheel_up", 0},
+    {"mouse_wheel_down", 0}, {"keyboard_set_map", 2}, {"keyboard_get_map", 1}, {"keyboard_unset_map", 0},
+    {"io_clear", 0},
+    // strings and numbers
+    {"string", 1}, {"real", 1}, {"string_pos", 2}, {"string_length", 1}, {"string_upper", 1}, {"round", 1},
+    {"floor", 1}, {"abs", 1}, {"point_direction", 4}, {"choose", -1}, {"random_set_seed", 1},
+    {"show_debug_message", 1},
+    // lists
+    {"ds_list_create", 0}, {"ds_list_destroy", 1}, {"ds_list_add", -1}, {"ds_list_size", 1},
+    {"ds_list_find_value", 2}, {"ds_list_find_index", 2}, {"ds_list_insert", 3}, {"ds_list_replace", 3},
+    {"ds_list_delete", 2}, {"ds_list_mark_as_map", 2}, {"ds_list_mark_as_list", 2},
+    // maps and secure map files
+    {"ds_map_create", -1}, {"ds_map_destroy", 1}, {"ds_map_add", 3}, {"ds_map_replace", 3}, {"ds_map_size", 1},
+    {"ds_map_find_value", 2}, {"ds_map_find_first", 1}, {"ds_map_find_next", 2}, {"ds_map_add_map", 3},
+    {"ds_map_add_list", 3}, {"ds_map_secure_save", 2}, {"ds_map_secure_load", 1},
+    // files, clipboard, message box
+    {"file_exists", 1}, {"file_delete", 1}, {"clipboard_set_text", 1}, {"show_message", 1},
+    // drawing
+    {"draw_sprite_ext", 9}, {"draw_sprite", 4}, {"draw_text", 3}, {"draw_text_color", 8}, {"draw_text_colour", 8},
+    {"draw_set_colour", 1}, {"draw_set_color", 1}, {"draw_set_alpha", 1}, {"draw_get_colour", 0},
+    {"draw_get_color", 0}, {"draw_get_alpha", 0}, {"draw_set_font", 1}, {"draw_set_halign", 1},
+    {"draw_set_valign", 1}, {"make_colour_rgb", 3}, {"make_color_rgb", 3}, {"sprite_get_number", 1},
+    {"sprite_get_name", 1}, {"window_set_cursor", 1},
+    // audio
+    {"audio_play_sound", 3}, {"audio_is_playing", 1}, {"audio_is_paused", 1}, {"audio_pause_sound", 1},
+    {"audio_resume_sound", 1}, {"audio_stop_sound", 1}, {"audio_stop_all", 0}, {"audio_sound_gain", 3},
+    {"audio_sound_get_gain", 1}, {"audio_sound_get_track_position", 1},
+};
+
 struct Constant {
   const char* name;
   double value;
@@ -76,6 +118,23 @@ const Constant kConstants[] = {
 bool Names_IsBuiltinVariable(const std::string& name) {
   static const std::unordered_set<std::string> names(std::begin(kBuiltinVariables), std::end(kBuiltinVariables));
   return names.count(name) != 0;
+}
+
+bool Names_BuiltinFunction(const std::string& name, int* arguments) {
+  static const std::unordered_map<std::string, int> functions = [] {
+    std::unordered_map<std::string, int> m;
+    for (const BuiltinFunctionName& f : kBuiltinFunctions) m.emplace(f.name, f.arguments);
+    return m;
+  }();
+  auto it = functions.find(name);
+  if (it == functions.end()) return false;
+  *arguments = it->second;
+  return true;
+}
+
+const std::vector<BuiltinFunctionName>& Names_BuiltinFunctions() {
+  static const std::vector<BuiltinFunctionName> all(std::begin(kBuiltinFunctions), std::end(kBuiltinFunctions));
+  return all;
 }
 
 bool Names_Constant(const std::string& name, double* value) {

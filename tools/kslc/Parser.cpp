@@ -427,16 +427,41 @@ class Parser {
       case Tok::Plus: op = Tok::Plus; break;
       case Tok::Not: case Tok::KwNot: op = Tok::Not; break;
       case Tok::BitNot: op = Tok::BitNot; break;
-      case Tok::PlusPlus: case Tok::MinusMinus:
-        Error(t, "'" + t.text + "' may only be used as a statement of its own");
-        return Dummy();
-      default: return ParsePostfix();
+      case Tok::PlusPlus: case Tok::MinusMinus: {
+        // ++x / --x: the variable steps first, the expression is its new value.
+        Advance();
+        ExprPtr e = NewExpr(ExprKind::IncDec, t);
+        e->op = t.kind;
+        ExprPtr target = ParsePostfix();
+        CheckAssignable(target.get(), t);
+        e->kids.push_back(std::move(target));
+        return e;
+      }
+      default: return ParsePostfixStep();
     }
     Advance();
     ExprPtr e = NewExpr(ExprKind::Unary, t);
     e->op = op;
     e->kids.push_back(ParseUnary());
     return e;
+  }
+
+  // x++ / x--: the expression is the old value. The operator must stand on
+  // the line of its operand: semicolons are optional, so a '++' that starts
+  // the next line begins the next statement instead.
+  ExprPtr ParsePostfixStep() {
+    ExprPtr e = ParsePostfix();
+    if (panic_ || (!Check(Tok::PlusPlus) && !Check(Tok::MinusMinus)) || pos_ == 0 ||
+        Cur().line != toks_[pos_ - 1].line)
+      return e;
+    const Token op = Cur();
+    CheckAssignable(e.get(), op);
+    Advance();
+    ExprPtr step = NewExpr(ExprKind::IncDec, op);
+    step->op = op.kind;
+    step->postfix = true;
+    step->kids.push_back(std::move(e));
+    return step;
   }
 
   ExprPtr ParsePostfix() {

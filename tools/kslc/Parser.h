@@ -14,7 +14,8 @@
 //   << >>
 //   + -
 //   * / % mod div
-//   unary - + ! not ~
+//   unary - + ! not ~, prefix ++x --x
+//   postfix x++ x-- (on the operand's line)
 //   postfix: call f(...), member a.b, index a[i] / a[i, j]
 //
 // On an error the parser reports what it expected, skips to the end of the

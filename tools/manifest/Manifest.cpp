@@ -386,6 +386,22 @@ bool ReadRooms(Reader& r, json_object* root, std::set<std::string>& names, Manif
 }
 
 // Numbers every compiled function; see the top of this file for the order.
+// Functions the host registers itself: names share the one name space, so a
+// call can never mean both a script and a host function.
+bool ReadHostFunctions(Reader& r, json_object* root, std::set<std::string>& names, Manifest* m) {
+  json_object* list = nullptr;
+  if (!ArrayMember(r, root, "host_functions", &list)) return false;
+  for (size_t i = 0; list && i < json_object_array_length(list); ++i) {
+    json_object* e = json_object_array_get_idx(list, i);
+    ManifestHostFunction f;
+    std::string where = Where("host_functions", i, "");
+    if (!ReadName(r, e, where, names, &f.name) || !ReadInt(r, e, "arguments", where, &f.arguments)) return false;
+    if (f.arguments < -1) return r.Fail(where, "\"arguments\" must be -1 (any number) or more");
+    m->hostFunctions.push_back(f);
+  }
+  return true;
+}
+
 void BuildCodeTable(Manifest* m) {
   m->code.clear();
   for (size_t i = 0; i < m->scripts.size(); ++i) {
@@ -427,6 +443,7 @@ int Manifest::FindFont(const std::string& name) const { return FindByName(fonts,
 int Manifest::FindObject(const std::string& name) const { return FindByName(objects, name); }
 int Manifest::FindRoom(const std::string& name) const { return FindByName(rooms, name); }
 int Manifest::FindScript(const std::string& name) const { return FindByName(scripts, name); }
+int Manifest::FindHostFunction(const std::string& name) const { return FindByName(hostFunctions, name); }
 
 ManifestResourceKind Manifest::FindResource(const std::string& name, int* index) const {
   struct Probe {
@@ -476,7 +493,7 @@ bool Manifest_Parse(const std::string& text, const std::string& path, Manifest* 
   ok = ok && ReadGeneral(r, root, &manifest->general) && ReadScripts(r, root, names, manifest) &&
        ReadSprites(r, root, names, manifest) && ReadSounds(r, root, names, manifest) &&
        ReadFonts(r, root, names, manifest) && ReadObjects(r, root, names, manifest) &&
-       ReadRooms(r, root, names, manifest);
+       ReadRooms(r, root, names, manifest) && ReadHostFunctions(r, root, names, manifest);
   json_object_put(root);
   if (!ok) {
     *error = r.error;

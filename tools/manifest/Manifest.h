@@ -123,6 +123,13 @@ struct ManifestCode {
   int instance = -1;         // room creation codes: position in the room's instances
 };
 
+// A built-in function that the host program registers besides the runtime's
+// own (a test harness, a tool); kslc accepts calls of it like any built-in.
+struct ManifestHostFunction {
+  std::string name;
+  int arguments = -1;  // -1: any number
+};
+
 // Which resource list a name was found in.
 enum class ManifestResourceKind { None, Sprite, Sound, Font, Object, Room, Script };
 
@@ -136,6 +143,7 @@ struct Manifest {
   std::vector<ManifestFont> fonts;
   std::vector<ManifestObject> objects;
   std::vector<ManifestRoom> rooms;
+  std::vector<ManifestHostFunction> hostFunctions;
   std::vector<ManifestCode> code;  // by code index
 
   // Index of a resource by exact name, or -1.
@@ -145,6 +153,7 @@ struct Manifest {
   int FindObject(const std::string& name) const;
   int FindRoom(const std::string& name) const;
   int FindScript(const std::string& name) const;
+  int FindHostFunction(const std::string& name) const;
   // Looks a name up in every resource list (objects first, then sprites,
   // sounds, fonts, rooms, scripts); sets *index and returns the list.
   ManifestResourceKind FindResource(const std::string& name, int* index) const;

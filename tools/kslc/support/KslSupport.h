@@ -4,7 +4,9 @@
 // nothing else. Everything here is built only on the runtime's compiled-code
 // interface: tagged values (value/DynValue.h), the argument readers, the
 // error call, user slots (ZuObject_Slot), the global object, Variable_*,
-// Function_CallById, With_* and CallFrame. The fast paths for plain numbers
+// Function_CallById, With_* and CallFrame, and the direct entries of the
+// frequent built-ins (instances, position_meeting, drawing, strings). The
+// fast paths for plain numbers
 // are inline so that arithmetic and comparison on reals compile to a few
 // instructions; every other kind goes through the runtime's own operations.
 //
@@ -16,13 +18,20 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <utility>
 
 #include "code/CompiledCode.h"
 #include "code/Error.h"
+#include "collision/Collision.h"         // position_meeting
+#include "graphics/GraphicsDirect.h"     // draw_sprite, draw_sprite_ext, make_colour_rgb, draw_set_*
+#include "library/Strings.h"             // abs, choose, point_direction, show_debug_message
 #include "object/Instance.h"
+#include "object/InstanceFunctions.h"    // instance_destroy, instance_exists, instance_number
 #include "object/ObjectBase.h"
 #include "value/ArgReaders.h"
 #include "value/DynValue.h"
+#include "value/TextBuffer.h"
 
 // The newest call frame of generated code; defined in the game's generated
 // tables file and named in its CompiledCodeInfo.
@@ -161,6 +170,58 @@ KSL_COMPOUND(ksl_BitAnd, ksl_BitAnd)
 KSL_COMPOUND(ksl_BitOr, ksl_BitOr)
 KSL_COMPOUND(ksl_BitXor, ksl_BitXor)
 #undef KSL_COMPOUND
+
+// ---- ++ and -- ----
+
+// Steps a cell by one (step is 1 or -1): reals and booleans by 1.0 keeping
+// their kind, 32- and 64-bit integers wrapping as the processor does. Any
+// other kind is the runtime's "invalid type" error, for ++ the runtime's own
+// (DynValue_PostIncrement) and for -- its mirror image.
+inline void ksl_StepSlow(DynValue* cell, int step) {
+  switch (cell->Kind()) {
+    case KIND_NUMBER:
+    case KIND_BOOL:
+      cell->real += step;
+      return;
+    case KIND_INT32:
+      cell->i32 = static_cast<int32_t>(static_cast<uint32_t>(cell->i32) + static_cast<uint32_t>(step));
+      return;
+    case KIND_INT64:
+      cell->i64 = static_cast<int64_t>(static_cast<uint64_t>(cell->i64) + static_cast<uint64_t>(int64_t{step}));
+      return;
+    default:
+      break;
+  }
+  if (step > 0) {
+    KslValue old;
+    DynValue_PostIncrement(cell, &old);
+    return;
+  }
+  TextBuffer left, right;
+  const DynValue one = DynValue_MakeReal(1.0);
+  DynValue_ToText(&left, cell);
+  DynValue_ToText(&right, &one);
+  Runtime_Error("invalid type for -- lhs=%s (type=%d), rhs=%s (type=%d)", left.Text(), static_cast<int>(cell->Kind()),
+                right.Text(), static_cast<int>(one.Kind()));
+}
+inline void ksl_Step(DynValue* cell, int step) {
+  if ((cell->kind & KIND_MASK) == KIND_NUMBER) {
+    cell->real += step;
+    return;
+  }
+  ksl_StepSlow(cell, step);
+}
+// x++ / x--: the value before the step.
+inline KslValue ksl_PostStep(DynValue* cell, int step) {
+  KslValue old = ksl_Copy(*cell);
+  ksl_Step(cell, step);
+  return old;
+}
+// ++x / --x: the value after the step.
+inline KslValue ksl_PreStep(DynValue* cell, int step) {
+  ksl_Step(cell, step);
+  return ksl_Copy(*cell);
+}
 
 // ---- Comparison: reals within math_epsilon, everything else by the runtime ----
 
@@ -323,6 +384,182 @@ inline const DynValue& ksl_Arg(int argc, DynValue** args, int i) {
   return (i >= 0 && i < argc && args[i]) ? *args[i] : undefinedCell;
 }
 
+// A script that assigns to its arguments works on copies of them, so the
+// caller's cells stay as they were and argumentN past argument_count can be
+// written and read back. argument[i] beyond the copies reads the caller's
+// cell; writing it is an error.
+constexpr int KSL_ARGUMENT_COPIES = 16;  // argument0 .. argument15
+struct KslLocalArgs {
+  KslValue cells[KSL_ARGUMENT_COPIES];
+  KslValue scratch;  // the target of a refused write when errors are caught
+  int argc;
+  DynValue** args;
+  KslLocalArgs(int n, DynValue** a) : argc(n), args(a) {
+    for (int i = 0; i < n && i < KSL_ARGUMENT_COPIES; ++i)
+      if (a[i]) ksl_Store(&cells[i], *a[i]);
+  }
+  const DynValue& Get(int i) const { return (i >= 0 && i < KSL_ARGUMENT_COPIES) ? cells[i] : ksl_Arg(argc, args, i); }
+  DynValue* Cell(int i) {
+    if (i >= 0 && i < KSL_ARGUMENT_COPIES) return &cells[i];
+    Runtime_Error("argument index %d is out of range: a script can assign argument0 to argument%d", i,
+                  KSL_ARGUMENT_COPIES - 1);
+    DynValue_Free(&scratch);
+    return &scratch;
+  }
+  KslLocalArgs(const KslLocalArgs&) = delete;
+  KslLocalArgs& operator=(const KslLocalArgs&) = delete;
+};
+
+// ---- Direct entries of the frequent built-ins ----
+//
+// The generated code calls these instead of Function_CallById. Arguments are
+// converted here with the built-in's own readers, so values come out exactly
+// as the built-in would see them. Only cells of the number kinds are
+// converted here (no reader reports anything for them); any other kind takes
+// the by-id call, where the readers' messages name the built-in as they must.
+// Results have the built-in's kinds: reals, booleans (instance_exists,
+// position_meeting) or undefined (the drawing calls).
+
+inline bool ksl_IsNumberKind(const DynValue& v) {
+  uint32_t k = v.Kind();
+  return k == KIND_NUMBER || k == KIND_BOOL || k == KIND_INT32 || k == KIND_INT64;
+}
+template <int N>
+inline bool ksl_AllNumbers(const KslArgs<N>& a) {
+  for (int i = 0; i < N; ++i)
+    if (!ksl_IsNumberKind(a.v[i])) return false;
+  return true;
+}
+// The arguments as the contiguous cell array the readers take (bit copies,
+// as Function_CallById makes; the KslArgs keep ownership).
+template <int N>
+struct KslCells {
+  DynValue c[N];
+  explicit KslCells(const KslArgs<N>& a) {
+    for (int i = 0; i < N; ++i) std::memcpy(static_cast<void*>(&c[i]), static_cast<const void*>(&a.v[i]), sizeof(DynValue));
+  }
+};
+inline KslValue ksl_BoolKind(bool b) {
+  KslValue r;
+  static_cast<DynValue&>(r) = DynValue_MakeBool(b);
+  return r;
+}
+// The sub-image argument of draw_sprite(_ext): below 0 takes self's
+// image_index rounded down.
+inline int32_t ksl_SubimgArgument(CInstance* self, double subimg) {
+  if (subimg < 0) return self ? static_cast<int32_t>(std::floor(self->imageIndex)) : -1;
+  return static_cast<int32_t>(subimg);
+}
+
+inline KslValue ksl_Direct_instance_destroy(CInstance* self, CInstance*, const CompiledFunctionRef&) {
+  Instance_DestroySelfDirect(self);
+  return KslValue(0.0);
+}
+inline KslValue ksl_Direct_instance_destroy(CInstance* self, CInstance* other, const CompiledFunctionRef& ref,
+                                            KslArgs<1>&& a) {
+  if (!ksl_AllNumbers(a)) return ksl_Call(self, other, ref, std::move(a));
+  KslCells<1> c(a);
+  Instance_DestroyDirect(self, other, ZuGetInt32(c.c, 0), true);
+  return KslValue(0.0);
+}
+inline KslValue ksl_Direct_instance_destroy(CInstance* self, CInstance* other, const CompiledFunctionRef& ref,
+                                            KslArgs<2>&& a) {
+  if (!ksl_AllNumbers(a)) return ksl_Call(self, other, ref, std::move(a));
+  KslCells<2> c(a);
+  Instance_DestroyDirect(self, other, ZuGetInt32(c.c, 0), ZuGetBool(c.c, 1));
+  return KslValue(0.0);
+}
+inline KslValue ksl_Direct_instance_exists(CInstance* self, CInstance* other, const CompiledFunctionRef& ref,
+                                           KslArgs<1>&& a) {
+  if (!ksl_AllNumbers(a)) return ksl_Call(self, other, ref, std::move(a));
+  KslCells<1> c(a);
+  return ksl_BoolKind(Instance_ExistsDirect(self, other, ZuGetInt32(c.c, 0)));
+}
+inline KslValue ksl_Direct_instance_number(CInstance* self, CInstance* other, const CompiledFunctionRef& ref,
+                                           KslArgs<1>&& a) {
+  if (!ksl_AllNumbers(a)) return ksl_Call(self, other, ref, std::move(a));
+  KslCells<1> c(a);
+  return KslValue(Instance_NumberDirect(self, other, ZuGetInt32(c.c, 0)));
+}
+inline KslValue ksl_Direct_position_meeting(CInstance* self, CInstance* other, const CompiledFunctionRef& ref,
+                                            KslArgs<3>&& a) {
+  if (!ksl_AllNumbers(a)) return ksl_Call(self, other, ref, std::move(a));
+  KslCells<3> c(a);
+  return ksl_BoolKind(Collision_PositionMeeting(self, other, ZuGetReal(c.c, 0), ZuGetReal(c.c, 1), ZuGetInt32(c.c, 2)));
+}
+inline KslValue ksl_Direct_draw_sprite(CInstance* self, CInstance* other, const CompiledFunctionRef& ref,
+                                       KslArgs<4>&& a) {
+  if (!ksl_AllNumbers(a)) return ksl_Call(self, other, ref, std::move(a));
+  KslCells<4> c(a);
+  Draw_Sprite(self, ZuGetInt32(c.c, 0), ksl_SubimgArgument(self, ZuGetReal(c.c, 1)),
+              static_cast<float>(ZuGetReal(c.c, 2)), static_cast<float>(ZuGetReal(c.c, 3)));
+  return KslValue();
+}
+inline KslValue ksl_Direct_draw_sprite_ext(CInstance* self, CInstance* other, const CompiledFunctionRef& ref,
+                                           KslArgs<9>&& a) {
+  if (!ksl_AllNumbers(a)) return ksl_Call(self, other, ref, std::move(a));
+  KslCells<9> c(a);
+  // Colours are 24-bit: the built-in keeps the low three bytes of the integer.
+  const int32_t colour = static_cast<int32_t>(static_cast<uint32_t>(ZuGetInt64(c.c, 7)) & 0xFFFFFFu);
+  Draw_SpriteExt(self, ZuGetInt32(c.c, 0), ksl_SubimgArgument(self, ZuGetReal(c.c, 1)),
+                 static_cast<float>(ZuGetReal(c.c, 2)), static_cast<float>(ZuGetReal(c.c, 3)),
+                 static_cast<float>(ZuGetReal(c.c, 4)), static_cast<float>(ZuGetReal(c.c, 5)),
+                 static_cast<float>(ZuGetReal(c.c, 6)), colour, static_cast<float>(ZuGetReal(c.c, 8)));
+  return KslValue();
+}
+inline KslValue ksl_Direct_make_colour_rgb(CInstance* self, CInstance* other, const CompiledFunctionRef& ref,
+                                           KslArgs<3>&& a) {
+  if (!ksl_AllNumbers(a)) return ksl_Call(self, other, ref, std::move(a));
+  KslCells<3> c(a);
+  return KslValue(Draw_MakeColourRgb(ZuGetInt32(c.c, 0), ZuGetInt32(c.c, 1), ZuGetInt32(c.c, 2)));
+}
+inline KslValue ksl_Direct_draw_set_font(CInstance* self, CInstance* other, const CompiledFunctionRef& ref,
+                                         KslArgs<1>&& a) {
+  if (!ksl_AllNumbers(a)) return ksl_Call(self, other, ref, std::move(a));
+  KslCells<1> c(a);
+  Draw_SetFont(ZuGetInt32(c.c, 0));
+  return KslValue();
+}
+inline KslValue ksl_Direct_draw_set_halign(CInstance* self, CInstance* other, const CompiledFunctionRef& ref,
+                                           KslArgs<1>&& a) {
+  if (!ksl_AllNumbers(a)) return ksl_Call(self, other, ref, std::move(a));
+  KslCells<1> c(a);
+  Draw_SetHalign(ZuGetInt32(c.c, 0));
+  return KslValue();
+}
+inline KslValue ksl_Direct_draw_set_valign(CInstance* self, CInstance* other, const CompiledFunctionRef& ref,
+                                           KslArgs<1>&& a) {
+  if (!ksl_AllNumbers(a)) return ksl_Call(self, other, ref, std::move(a));
+  KslCells<1> c(a);
+  Draw_SetValign(ZuGetInt32(c.c, 0));
+  return KslValue();
+}
+inline KslValue ksl_Direct_abs(CInstance* self, CInstance* other, const CompiledFunctionRef& ref, KslArgs<1>&& a) {
+  if (!ksl_AllNumbers(a)) return ksl_Call(self, other, ref, std::move(a));
+  KslCells<1> c(a);
+  return KslValue(Strings_Abs(ZuGetReal(c.c, 0)));
+}
+inline KslValue ksl_Direct_point_direction(CInstance* self, CInstance* other, const CompiledFunctionRef& ref,
+                                           KslArgs<4>&& a) {
+  if (!ksl_AllNumbers(a)) return ksl_Call(self, other, ref, std::move(a));
+  KslCells<4> c(a);
+  return KslValue(
+      Strings_PointDirection(ZuGetFloat(c.c, 0), ZuGetFloat(c.c, 1), ZuGetFloat(c.c, 2), ZuGetFloat(c.c, 3)));
+}
+// choose and show_debug_message take any kind: nothing to convert.
+inline KslValue ksl_Direct_choose(CInstance*, CInstance*, const CompiledFunctionRef&) { return KslValue(); }
+template <int N>
+inline KslValue ksl_Direct_choose(CInstance*, CInstance*, const CompiledFunctionRef&, KslArgs<N>&& a) {
+  KslCells<N> c(a);
+  KslValue r;
+  Strings_Choose(&r, N, c.c);
+  return r;
+}
+inline KslValue ksl_Direct_show_debug_message(CInstance*, CInstance*, const CompiledFunctionRef&, KslArgs<1>&& a) {
+  Strings_ShowDebugMessage(&a.v[0]);
+  return KslValue();
+}
+
 // ---- Control ----
 
 // The call frame of one generated function: linked on entry, unlinked on every
@@ -369,4 +606,38 @@ inline void ksl_MakeStrings(DynValue* cells, const char* const* texts, int count
 inline void ksl_FreeStrings(DynValue* cells, int count, bool* ready) {
   for (int i = 0; i < count; ++i) DynValue_Free(&cells[i]);
   *ready = false;
+}
+
+// ---- Source lines for error reports ----
+
+// The text of the lines of one compiled function, by line number ascending;
+// the game's tables file lists them for every function and hands the lookup
+// to Error_SetSourceLineProvider.
+struct KslSourceLine {
+  int32_t line;
+  const char* text;
+};
+struct KslSourceLines {
+  const char* function;
+  const KslSourceLine* lines;
+  int32_t count;
+};
+inline const char* ksl_FindSourceLine(const KslSourceLines* table, int count, const char* function, int line) {
+  if (!function) return nullptr;
+  for (int f = 0; f < count; ++f) {
+    if (std::strcmp(table[f].function, function) != 0) continue;
+    const KslSourceLine* lines = table[f].lines;
+    int low = 0, high = table[f].count - 1;
+    while (low <= high) {
+      int mid = low + (high - low) / 2;
+      if (lines[mid].line == line) return lines[mid].text;
+      if (lines[mid].line < line) {
+        low = mid + 1;
+      } else {
+        high = mid - 1;
+      }
+    }
+    return nullptr;
+  }
+  return nullptr;
 }

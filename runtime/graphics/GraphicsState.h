@@ -1,0 +1,53 @@
+// The drawing layer's one state record: the drawing state of the built-ins
+// (colour, alpha, font, alignment, depth z, corner-id flag), the blend mode,
+// the view used for culling, the cursor, the resources and the vertex batch.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "graphics/Batch.h"
+#include "graphics/Graphics.h"
+#include "graphics/Renderer.h"
+#include "graphics/Resources.h"
+
+// The initial drawing colour: black with full alpha. The game data's options
+// may replace it ("@@DrawColour").
+constexpr uint32_t DRAW_COLOUR_INITIAL = 0xFF000000u;
+
+struct GraphicsState {
+  // ---- drawing state ----
+  uint32_t colour = DRAW_COLOUR_INITIAL;  // colour word; its alpha byte mirrors `alpha`
+  uint8_t alpha = 255;
+  int32_t font = -1;  // -1, or an index that holds no font: the default font
+  int32_t halign = 0;  // 0 left, 1 centre, 2 right
+  int32_t valign = 0;  // 0 top, 1 middle, 2 bottom
+  float depthZ = 0;
+  bool cornerId = false;
+  uint32_t defaultColour = DRAW_COLOUR_INITIAL;  // restored by Graphics_ResetState
+  int32_t blendMode = 0;
+  bool perspective = false;  // no culling while a perspective projection is active
+
+  // Integer bounds of the current view in room coordinates (culling).
+  int32_t viewLeft = 0, viewTop = 0, viewRight = 1024, viewBottom = 768;
+
+  int32_t cursor = 0;  // last value given to window_set_cursor
+
+  Renderer* renderer = nullptr;
+  CursorSetter cursorSetter = nullptr;
+  const GameData* source = nullptr;  // the data the resources were built from
+
+  // ---- resources ----
+  std::vector<TexturePageEntry> entries;  // copies of the data's page items
+  std::vector<CTexturePage> pages;        // index = page index of the data
+  std::vector<std::unique_ptr<CSprite>> sprites;  // null where the data has no sprite
+  std::vector<std::unique_ptr<CFontQz>> fonts;
+  std::unique_ptr<CFontQz> defaultFont;  // made on first use
+  TexturePageEntry defaultFontRegion;
+  CTexturePage defaultFontPage;
+
+  VertexBatch batch;
+};
+
+GraphicsState& Graphics_State();

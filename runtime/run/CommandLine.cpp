@@ -1,0 +1,94 @@
+#include <cstdlib>
+#include <cstring>
+
+#include "run/Runner.h"
+
+namespace {
+
+// Options the runner knows but this build does not act on.
+const char* const kIgnoredOptions[] = {"-debug", "-trace", "-ext", "-oldexec", "-inawindow", "-dir", "-steam",
+                                       "-software", "-intel", "-audiodebug", "-networkdebug", "-vanillaGFX",
+                                       "-profiledump", "-multivb", "-novb", "-compresstextures", "-manualvsync",
+                                       "-nodirectinput", "-nosteamrestart"};
+
+bool ParseInteger(const char* text, int64_t* value) {
+  if (!text || !*text) return false;
+  char* end = nullptr;
+  long long v = std::strtoll(text, &end, 10);
+  if (*end != '\0') return false;
+  *value = v;
+  return true;
+}
+
+}  // namespace
+
+bool Runner_ParseCommandLine(int argc, const char* const* argv, RunnerOptions* options, std::string* error) {
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    auto value = [&](const char* name) -> const char* {
+      if (i + 1 >= argc) {
+        *error = std::string("option ") + name + " needs a value";
+        return nullptr;
+      }
+      return argv[++i];
+    };
+    if (std::strcmp(arg, "-game") == 0) {
+      const char* v = value(arg);
+      if (!v) return false;
+      options->gameFile = v;
+    } else if (std::strcmp(arg, "-sleepmargin") == 0) {
+      const char* v = value(arg);
+      int64_t ms;
+      if (!v) return false;
+      if (!ParseInteger(v, &ms) || ms < 0 || ms > 1000) {
+        *error = std::string("-sleepmargin takes milliseconds from 0 to 1000, not '") + v + "'";
+        return false;
+      }
+      options->hasSleepMargin = true;
+      options->sleepMargin = static_cast<int>(ms);
+    } else if (std::strcmp(arg, "-noaudio") == 0) {
+      options->noAudio = true;
+    } else if (std::strcmp(arg, "-headless") == 0) {
+      options->headless = true;
+    } else if (std::strcmp(arg, "-nowait") == 0) {
+      options->noWait = true;
+    } else if (std::strcmp(arg, "-noerrors") == 0) {
+      options->noErrors = true;
+    } else if (std::strcmp(arg, "-output") == 0 || std::strcmp(arg, "-debugoutput") == 0) {
+      const char* v = value(arg);
+      if (!v) return false;
+      options->outputFile = v;
+    } else if (std::strcmp(arg, "-record") == 0) {
+      const char* v = value(arg);
+      if (!v) return false;
+      options->recordFile = v;
+    } else if (std::strcmp(arg, "-playback") == 0) {
+      const char* v = value(arg);
+      if (!v) return false;
+      options->playbackFile = v;
+    } else if (std::strcmp(arg, "-exit") == 0) {
+      options->exitAfterPlayback = true;
+    } else if (std::strcmp(arg, "-frames") == 0) {
+      const char* v = value(arg);
+      if (!v) return false;
+      if (!ParseInteger(v, &options->maxFrames) || options->maxFrames < 0) {
+        *error = std::string("-frames takes a frame count, not '") + v + "'";
+        return false;
+      }
+    } else if (std::strcmp(arg, "-screenshot") == 0) {
+      const char* frame = value(arg);
+      if (!frame) return false;
+      const char* file = value(arg);
+      if (!file) return false;
+      if (!ParseInteger(frame, &options->screenshotFrame) || options->screenshotFrame < 0) {
+        *error = std::string("-screenshot takes a frame number and a file, not '") + frame + "'";
+        return false;
+      }
+      options->screenshotFile = file;
+    } else {
+      // Known options without an effect here, and anything else, are ignored.
+      (void)kIgnoredOptions;
+    }
+  }
+  return true;
+}

@@ -1,0 +1,76 @@
+// The runner: start-up, the room, the step and the frame loop.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "code/CompiledCode.h"
+
+// New-room requests other than a room index.
+constexpr int ROOM_REQUEST_NONE = -1;
+constexpr int ROOM_REQUEST_END_GAME = -100;
+constexpr int ROOM_REQUEST_RESTART = -200;
+constexpr int ROOM_REQUEST_ABORT = -400;
+
+struct RunnerOptions {
+  std::string gameFile;         // -game FILE
+  bool hasSleepMargin = false;  // -sleepmargin MS
+  int sleepMargin = 10;
+  bool noAudio = false;         // -noaudio
+  bool headless = false;        // -headless
+  bool noWait = false;          // -nowait (ours): frames are not paced, for tests
+  std::string outputFile;       // -output FILE / -debugoutput FILE: the debug console goes there
+  std::string recordFile;       // -record FILE
+  std::string playbackFile;     // -playback FILE
+  bool exitAfterPlayback = false;  // -exit
+  int64_t maxFrames = -1;          // -frames N (ours): end after N frames
+  int64_t screenshotFrame = -1;    // -screenshot FRAME FILE (ours)
+  std::string screenshotFile;
+  bool noErrors = false;        // -noerrors: errors do not end the game
+};
+
+// Parses the command line; unknown and unsupported options are accepted and
+// ignored. Returns false with a message for a malformed option (a missing value).
+bool Runner_ParseCommandLine(int argc, const char* const* argv, RunnerOptions* options, std::string* error);
+
+struct RunnerState {
+  RunnerOptions options;
+  std::string gameFileName;
+  std::string gameFolder;  // folder of the game file, with a trailing '/'
+  std::string savePrefix;
+  double gameSpeed = 60.0;
+  int sleepMargin = 10;  // milliseconds
+  bool waitEnabled = true;
+  int newRoomRequest = ROOM_REQUEST_NONE;
+  int currentRoom = -1;
+  int64_t frameCounter = 0;
+  int fps = 0;
+  bool running = false;
+  bool paused = false;
+  bool pauseWhenInactive = false;  // the game's choice; off for the editor
+  bool resizePending = false;      // runs the Draw event subtype 65 at the next step
+  bool startsGame = true;  // the next Room_Start is the game's first room
+  int exitCode = 0;
+  // Embedded or loaded game data; kept for the whole process.
+  const uint8_t* data = nullptr;
+  size_t dataSize = 0;
+  std::string ownedData;  // the file's bytes when read from disk
+};
+RunnerState& Runner_State();
+
+// Start-up: banner, load, window, graphics, input, the chunk loop, prepare,
+// the first room. False when the game could not be loaded (exit code set).
+bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provider);
+// One frame: pace, messages, step, draw, present, new-room request.
+void Runner_Frame();
+// The whole program: start, the main loop, shutdown. Returns the exit code.
+int Runner_Main(int argc, const char* const* argv, CompiledCodeProvider provider);
+
+// One step in the documented event order (no drawing, no pacing).
+void DoAStep();
+// Starts room `roomIndex` as documented (Create, creation code, game start,
+// room start).
+void Room_Start(int roomIndex);
+// Ends the current room (room end event; non-persistent instances go).
+void Room_End();
+void Runner_RequestRoom(int request);

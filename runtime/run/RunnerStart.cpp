@@ -1,0 +1,462 @@
+// Start-up: finding and loading the game, the window, the prepare steps and
+// the first room; the frame loop and shutdown.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <unordered_map>
+#include <vector>
+
+#include "base/Console.h"
+#include "base/Memory.h"
+#include "code/Builtins.h"
+#include "code/CompiledCode.h"
+#include "code/Error.h"
+#include "collision/Collision.h"
+#include "data/GameData.h"
+#include "io/Input.h"
+#include "object/Instance.h"
+#include "platform/Clock.h"
+#include "platform/SaveFolder.h"
+#include "platform/Window.h"
+#include "run/EventLists.h"
+#include "run/FramePacing.h"
+#include "run/InputScript.h"
+#include "run/Runner.h"
+#include "run/RunnerGraphics.h"
+#include "run/RunnerInternal.h"
+#include "sound/Audio.h"
+
+namespace {
+
+constexpr int kRunnerVersionMajor = 1;
+constexpr int kRunnerVersionMinor = 0;
+constexpr int kRunnerVersionBuild = 1;
+constexpr int kRunnerRevision = 1;
+const char* const kDefaultDataFile = "data.win";
+
+// The debug output file of -output, kept open for the run.
+class FileConsole : public TConsole {
+ public:
+  explicit FileConsole(std::FILE* file) : file_(file) {}
+  ~FileConsole() override { std::fclose(file_); }
+
+ protected:
+  void Write(const char* text) override {
+    std::fputs(text, file_);
+    std::fflush(file_);
+  }
+
+ private:
+  std::FILE* file_;
+};
+
+struct RunnerPrivate {
+  RunnerState state;
+  FramePacer pacer;
+  std::vector<ScriptedEvent> playback;
+  size_t playbackNext = 0;
+  int64_t playbackLastFrame = -1;
+  std::FILE* record = nullptr;
+  FileConsole* output = nullptr;
+  // .zudebug source lines: "function\tline\ttext".
+  std::unordered_map<std::string, std::string> sourceLines;
+};
+
+RunnerPrivate& Private() {
+  static RunnerPrivate p;
+  return p;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  *out = buffer.str();
+  return static_cast<bool>(in) || in.eof();
+}
+
+bool FileExists(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
+
+std::string ExecutablePath() {
+  char buffer[4096];
+  ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return "mobwright";
+  buffer[n] = '\0';
+  return buffer;
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+// "options.ini": lines "key=value" in any section; SleepMargin (milliseconds,
+// negative stored as 0) is the setting this runner reads.
+void ApplyOptionsIni(const std::string& text, RunnerState& runner) {
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    size_t eq = line.find('=');
+    if (eq == std::string::npos || line[0] == ';' || line[0] == '[') continue;
+    std::string key = line.substr(0, eq);
+    std::string value = line.substr(eq + 1);
+    while (!key.empty() && std::isspace(static_cast<unsigned char>(key.back()))) key.pop_back();
+    if (key == "SleepMargin") {
+      int margin = std::atoi(value.c_str());
+      runner.sleepMargin = margin < 0 ? 0 : margin;
+    }
+  }
+}
+
+const char* SourceLine(const char* function, int line) {
+  auto& lines = Private().sourceLines;
+  auto it = lines.find(std::string(function ? function : "") + "\t" + std::to_string(line));
+  return it == lines.end() ? nullptr : it->second.c_str();
+}
+
+void LoadDebugInformation(const std::string& path) {
+  std::string text;
+  if (!ReadWholeFile(path, &text)) return;
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    size_t first = line.find('\t');
+    size_t second = first == std::string::npos ? first : line.find('\t', first + 1);
+    if (second == std::string::npos) continue;
+    Private().sourceLines[line.substr(0, second)] = line.substr(second + 1);
+  }
+  Error_SetSourceLineProvider(SourceLine);
+}
+
+int64_t ClockNow() { return Platform_MicroTime(); }
+void ClockSleep(int64_t ms) { Platform_SleepMilliseconds(ms); }
+void ClockDrain() { Platform_ProcessMessages(); }
+const PacingClock kPlatformClock = {ClockNow, ClockSleep, ClockDrain};
+
+// Every input event, from the window or from a playback script, goes this way.
+void DispatchEvent(const PlatformEvent& e) {
+  RunnerPrivate& p = Private();
+  if (p.record) std::fprintf(p.record, "%s\n", InputScript_Line(p.state.frameCounter, e).c_str());
+  switch (e.type) {
+    case PlatformEventType::KeyDown: Input_KeyDown(e.a, e.b != 0, e.c != 0); break;
+    case PlatformEventType::KeyUp: Input_KeyUp(e.a, e.c != 0); break;
+    case PlatformEventType::Character: Input_Char(static_cast<uint16_t>(e.a)); break;
+    case PlatformEventType::MouseMove: Input_MouseMove(e.a, e.b); break;
+    case PlatformEventType::ButtonDown: Input_MouseButtonDown(e.a); break;
+    case PlatformEventType::ButtonUp: Input_MouseButtonUp(e.a); break;
+    case PlatformEventType::Wheel: Input_MouseWheel(e.a); break;
+    case PlatformEventType::Quit: p.state.newRoomRequest = ROOM_REQUEST_END_GAME; break;
+    default: break;
+  }
+}
+
+// While a script plays, the window's own input is ignored (closing it still ends the game).
+void WindowEventDuringPlayback(const PlatformEvent& e) {
+  if (e.type == PlatformEventType::Quit) Private().state.newRoomRequest = ROOM_REQUEST_END_GAME;
+}
+
+void PlayScriptedEvents() {
+  RunnerPrivate& p = Private();
+  while (p.playbackNext < p.playback.size() && p.playback[p.playbackNext].frame <= p.state.frameCounter)
+    DispatchEvent(p.playback[p.playbackNext++].event);
+}
+
+void FatalError() {
+  // A fatal runtime error aborts the game at the end of the frame.
+  RunnerState& r = Private().state;
+  r.newRoomRequest = ROOM_REQUEST_ABORT;
+  r.exitCode = 1;
+}
+
+bool Fail(RunnerState& runner, const char* message) {
+  DebugConsole().Output("%s", message);
+  runner.exitCode = 1;
+  return false;
+}
+
+bool RunnerLoadGame(CompiledCodeProvider provider) {
+  RunnerPrivate& p = Private();
+  RunnerState& runner = p.state;
+  CompiledCodeInfo info{};
+  if (provider) provider(&info);
+
+  if (info.gameData) {
+    runner.gameFileName = ExecutablePath();
+  } else if (!runner.options.gameFile.empty()) {
+    runner.gameFileName = runner.options.gameFile;
+  } else {
+    runner.gameFileName = Platform_ProgramFolder() + kDefaultDataFile;
+  }
+  DebugConsole().Output("RunnerLoadGame: %s\n", runner.gameFileName.c_str());
+  Code_Load(info);
+  DebugConsole().Output("RunnerLoadGame() - %s\n", runner.gameFileName.c_str());
+
+  runner.gameFolder = FolderOf(runner.gameFileName);
+  std::string ini = runner.gameFolder + "options.ini";
+  DebugConsole().Output("Checking if INIFile %s Exists\n", ini.c_str());
+  std::string iniText;
+  if (FileExists(ini) && ReadWholeFile(ini, &iniText))
+    ApplyOptionsIni(iniText, runner);
+  else
+    DebugConsole().Output("!!!!No INI File %s\n", ini.c_str());
+
+  std::string debugFile = runner.gameFileName;
+  size_t dot = debugFile.find_last_of('.');
+  if (dot != std::string::npos && dot > debugFile.find_last_of('/') + 1) debugFile.erase(dot);
+  debugFile += ".zudebug";
+  if (FileExists(debugFile)) LoadDebugInformation(debugFile);
+
+  DebugConsole().Output("Reading File %s\n", runner.gameFileName.c_str());
+  if (info.gameData) {
+    runner.data = info.gameData;
+    runner.dataSize = info.gameDataSize;
+  } else if (ReadWholeFile(runner.gameFileName, &runner.ownedData)) {
+    runner.data = reinterpret_cast<const uint8_t*>(runner.ownedData.data());
+    runner.dataSize = runner.ownedData.size();
+    DebugConsole().Output("Loaded File %s(%d)\n", runner.gameFileName.c_str(), static_cast<int>(runner.dataSize));
+  } else {
+    DebugConsole().Output("FAILED to load File %s\n", runner.gameFileName.c_str());
+  }
+  if (!runner.data || runner.dataSize == 0) {
+    DebugConsole().Output("Unable to find game!!: %s\n", runner.gameFileName.c_str());
+    std::string message = "Unable to find game!!: " + runner.gameFileName;
+    std::fprintf(stderr, "%s\n", message.c_str());
+    runner.exitCode = 1;
+    return false;
+  }
+  if (runner.dataSize < 4 || std::memcmp(runner.data, "FORM", 4) != 0) {
+    DebugConsole().Output("The game data of %s is not a game data file (no FORM)\n", runner.gameFileName.c_str());
+    runner.exitCode = 1;
+    return false;
+  }
+  DebugConsole().Output("IFF wad found\n");
+  return true;
+}
+
+bool PrepareGame() {
+  RunnerState& runner = Private().state;
+  const GameData& data = GameData_Get();
+  DebugConsole().Output("PrepareGame()\n");
+  DebugConsole().Output("Extension_Prepare() \n");
+  DebugConsole().Output("Code_Constant_Prepare() \n");
+
+  DebugConsole().Output("Script_Prepare() \n");
+  for (int i = 0; i < Script_Count(); ++i) {
+    const char* name = Script_Name(i);
+    if (!name) continue;
+    const ScriptRecord& script = data.scripts[i].record;
+    if (!Code_Function(script.codeIndex)) {
+      DebugConsole().Output("COMPILATION ERROR in Script: %s\n%s", name, "no compiled function for its code index\n");
+      return Fail(runner, "Failed to compile the scripts.\n");
+    }
+  }
+  for (int32_t code : data.globalInitCode) {
+    CInstance global(0, 0, 0, 0);
+    if (CompiledAnyFn fn = Code_Function(code)) reinterpret_cast<CompiledEventFn>(fn)(&global, &global);
+  }
+
+  DebugConsole().Output("TimeLine_Prepare() \n");
+  DebugConsole().Output("Object_Prepare() \n");
+  DebugConsole().Output("Preparing %d objects:\n", Object_Count());
+  for (int i = 0; i < Object_Count(); ++i)
+    if (CObjectType* object = Object_Get(i)) DebugConsole().Output("\tObjects %d: %s\n", i, object->name);
+  Object_LinkParents();
+  Object_BindEvents();
+  EventLists_Build();
+
+  DebugConsole().Output("Room_Prepare() \n");
+  DebugConsole().Output("Sound_Prepare() \n");
+  for (const auto& group : data.audioGroups) AudioGroup_Add(group.present ? group.record : nullptr);
+  for (const auto& audio : data.audio) Audio_AddEmbeddedFile(audio.record.bytes, audio.record.size);
+  for (const auto& slot : data.sounds) {
+    const SoundRecord& s = slot.record;
+    SoundEntry entry{s.name, static_cast<int32_t>(s.flags), s.type, s.fileName, static_cast<int32_t>(s.effects),
+                     s.volume, s.pitch, s.audioGroup, s.audioIndex};
+    Sound_Add(entry);
+  }
+  if (!Sound_Prepare()) return Fail(runner, "Failed to prepare the sounds.\n");
+
+  DebugConsole().Output("InitGraphics() \n");
+  RunnerGraphics_BuildResources();
+  DebugConsole().Output("Finished PrepareGame() \n");
+  return true;
+}
+
+}  // namespace
+
+RunnerState& Runner_State() { return Private().state; }
+
+bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provider) {
+  RunnerPrivate& p = Private();
+  RunnerState& runner = p.state;
+  std::string error;
+  if (!Runner_ParseCommandLine(argc, argv, &runner.options, &error)) {
+    std::fprintf(stderr, "mobwright: %s\n", error.c_str());
+    runner.exitCode = 2;
+    return false;
+  }
+  if (!runner.options.outputFile.empty()) {
+    if (std::FILE* f = std::fopen(runner.options.outputFile.c_str(), "w")) {
+      p.output = new FileConsole(f);
+      Console_SetDebug(p.output);
+    }
+  }
+  if (runner.options.noErrors) Error_State().continueAfterErrors = true;
+  Error_SetFatalHandler(FatalError);
+  Builtins_RegisterAll();
+
+  DebugConsole().Output("\n***************************************\n*     Quillon Games Runner v%d.%d(%d)[r%d]    *\n***************************************\t \n",
+                        kRunnerVersionMajor, kRunnerVersionMinor, kRunnerVersionBuild, kRunnerRevision);
+  if (!RunnerLoadGame(provider)) return false;
+
+  DebugConsole().Output("Get Resolution\n");
+  GameHeader header;
+  GameOptions options;
+  if (!GameData_ReadHeader(runner.data, runner.dataSize, &header, &options, &error)) {
+    DebugConsole().Output("%s\n", error.c_str());
+    return Fail(runner, "Failed to load the game\n");
+  }
+  // Precedence: the command line, then options.ini (read above), then the data's option.
+  if (runner.options.hasSleepMargin)
+    runner.sleepMargin = runner.options.sleepMargin;
+  else if (options.hasSleepMargin && runner.sleepMargin == 10)
+    runner.sleepMargin = options.sleepMargin;
+  runner.gameSpeed = header.gameSpeed > 0 ? header.gameSpeed : 60.0;
+  runner.waitEnabled = !runner.options.noWait;
+
+  DebugConsole().Output("Create Window\n");
+  if (!Platform_Init(runner.options.headless) ||
+      !Platform_CreateWindow(static_cast<int>(header.windowWidth ? header.windowWidth : 1024),
+                             static_cast<int>(header.windowHeight ? header.windowHeight : 768), header.Caption()))
+    return Fail(runner, "Failed to create the window\n");
+
+  DebugConsole().Output("Init Graphics\n");
+  if (!RunnerGraphics_Init(static_cast<int>(header.windowWidth), static_cast<int>(header.windowHeight), options))
+    return Fail(runner, "Failed to initialise the graphics\n");
+
+  DebugConsole().Output("IO Init\n");
+  Input_Init();  // also resets the input after every message box
+  Input_SetCaptureHandler(Platform_CaptureMouse);
+  Platform_SetEventSink(runner.options.playbackFile.empty() ? DispatchEvent : WindowEventDuringPlayback);
+  DebugConsole().Output("Process Messages\n");
+  Platform_ProcessMessages();
+  DebugConsole().Output("Splash!\n");
+  if (FileExists(runner.gameFolder + "splash.png")) RunnerGraphics_ShowSplash((runner.gameFolder + "splash.png").c_str());
+  DebugConsole().Output("Start Frame\n");
+  DebugConsole().Output("Part Create Textures\n");
+  DebugConsole().Output("Debug Init Remote Interface\n");
+  DebugConsole().Output("VM Init\n");
+  DebugConsole().Output("Create Score Form\n");
+  DebugConsole().Output("Create Load Form\n");
+  DebugConsole().Output("Create Error Form\n");
+  DebugConsole().Output("Do The Work\n");
+
+  if (!runner.options.playbackFile.empty()) {
+    std::string script;
+    if (!ReadWholeFile(runner.options.playbackFile, &script)) {
+      std::fprintf(stderr, "mobwright: cannot read the playback script %s\n", runner.options.playbackFile.c_str());
+      runner.exitCode = 2;
+      return false;
+    }
+    if (!InputScript_Parse(script, &p.playback, &error)) {
+      std::fprintf(stderr, "mobwright: %s: %s\n", runner.options.playbackFile.c_str(), error.c_str());
+      runner.exitCode = 2;
+      return false;
+    }
+    p.playbackLastFrame = p.playback.empty() ? 0 : p.playback.back().frame;
+  }
+  if (!runner.options.recordFile.empty()) {
+    p.record = std::fopen(runner.options.recordFile.c_str(), "w");
+    if (p.record) std::fputs("# mobwright input script: <frame> <event> <arguments>\n", p.record);
+  }
+
+  DebugConsole().Output("LoadGameData()\n");
+  if (!GameData_Load(runner.data, runner.dataSize, &error)) {
+    DebugConsole().Output("%s\n", error.c_str());
+    std::fprintf(stderr, "mobwright: the game data is damaged: %s\n", error.c_str());
+    return Fail(runner, "Failed to load the game\n");
+  }
+  Code_ResolveNames();
+  Collision_ClearMasks();
+  Instance_State().lastId = static_cast<int32_t>(GameData_Get().header.lastInstanceId);
+
+  const char* gameName = GameData_Get().header.gameName ? GameData_Get().header.gameName : "Mobwright";
+  if (SaveFolder_Open(gameName)) {
+    runner.savePrefix = SaveFolder_DefaultPath(gameName);
+    DebugConsole().Output("SavePrePend = %s\n", runner.savePrefix.c_str());
+  } else {
+    DebugConsole().Output("The save folder for %s could not be opened; saving will fail\n", gameName);
+  }
+  Audio_SetBaseFolder(Platform_ProgramFolder().c_str());
+  Audio_Init(runner.options.noAudio);
+
+  if (!PrepareGame()) {
+    DebugConsole().Output("Failed to load the game\n");
+    return false;
+  }
+  DebugConsole().Output("Run_Start\n");
+  const auto& order = GameData_Get().header.roomOrder;
+  Room_Start(order.empty() ? 0 : order.front());
+  runner.running = true;
+  DebugConsole().Output("**********************************.\n");
+  DebugConsole().Output("Entering main loop.\n");
+  DebugConsole().Output("Current Memory Stats\n");
+  MemoryManager_DumpTotal();
+  return true;
+}
+
+void Runner_Frame() {
+  RunnerPrivate& p = Private();
+  RunnerState& runner = p.state;
+  p.pacer.Wait(runner.gameSpeed, runner.sleepMargin, runner.waitEnabled, kPlatformClock);
+  runner.fps = p.pacer.Fps();
+  Platform_ProcessMessages();
+  PlayScriptedEvents();
+  if (!runner.paused) {
+    DoAStep();
+    if (runner.newRoomRequest == ROOM_REQUEST_NONE) RunnerGraphics_DrawFrame();
+    Audio_Update();
+    if (runner.options.screenshotFrame == runner.frameCounter) RunnerGraphics_Screenshot(runner.options.screenshotFile.c_str());
+    ++runner.frameCounter;
+  }
+  if (!p.playback.empty() && runner.options.exitAfterPlayback && runner.frameCounter > p.playbackLastFrame + 1 &&
+      runner.newRoomRequest == ROOM_REQUEST_NONE)
+    runner.newRoomRequest = ROOM_REQUEST_END_GAME;
+  if (runner.options.maxFrames >= 0 && runner.frameCounter >= runner.options.maxFrames &&
+      runner.newRoomRequest == ROOM_REQUEST_NONE)
+    runner.newRoomRequest = ROOM_REQUEST_END_GAME;
+
+  int request = runner.newRoomRequest;
+  if (request == ROOM_REQUEST_NONE) return;
+  runner.newRoomRequest = ROOM_REQUEST_NONE;
+  if (request == ROOM_REQUEST_END_GAME || request == ROOM_REQUEST_ABORT) {
+    runner.running = false;
+    if (request == ROOM_REQUEST_ABORT) runner.exitCode = 1;
+  } else if (request == ROOM_REQUEST_RESTART) {
+    Room_End();
+    runner.startsGame = true;
+    const auto& order = GameData_Get().header.roomOrder;
+    Room_Start(order.empty() ? 0 : order.front());
+  } else if (GameData_Room(request)) {
+    Room_End();
+    Room_Start(request);
+  }
+}
+
+int Runner_Main(int argc, const char* const* argv, CompiledCodeProvider provider) {
+  RunnerPrivate& p = Private();
+  bool started = Runner_Start(argc, argv, provider);
+  while (started && p.state.running) Runner_Frame();
+  if (p.record) std::fclose(p.record);
+  p.record = nullptr;
+  Audio_Shutdown();
+  RunnerGraphics_Shutdown();
+  Platform_Shutdown();
+  if (!started && p.state.exitCode == 0) p.state.exitCode = 1;
+  return p.state.exitCode;
+}

@@ -1,0 +1,121 @@
+// The real program, headless: it starts, runs the editor's room, draws it,
+// and takes scripted input through the same path as window messages.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "data/PngDecode.h"
+
+namespace {
+
+const std::string kProgram = MOBWRIGHT_PROGRAM;
+
+std::string TempPath(const std::string& name) {
+  const char* dir = std::getenv("TMPDIR");
+  return std::string(dir ? dir : "/tmp") + "/mobwright_program_test_" + std::to_string(getpid()) + "_" + name;
+}
+
+int RunProgram(const std::string& arguments, const std::string& logPath) {
+  std::string command = kProgram + " -headless -noaudio -nowait " + arguments + " > " + logPath + " 2>&1";
+  int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+struct Picture {
+  DecodedImage image;
+  // Sum of red, green and blue at (x, y).
+  int Brightness(int x, int y) const {
+    const uint8_t* p = &image.rgba[(static_cast<size_t>(y) * image.width + x) * 4];
+    return p[0] + p[1] + p[2];
+  }
+};
+
+}  // namespace
+
+TEST(Program, StartsLogsItsStepsAndEndsCleanly) {
+  std::string log = TempPath("start.log");
+  ASSERT_EQ(RunProgram("-frames 2", log), 0);
+  std::string text = ReadFile(log);
+  const char* expectedInOrder[] = {"Quillon Games Runner", "RunnerLoadGame: ", "Checking if INIFile ", "Get Resolution\n",
+                                   "Create Window\n",      "Init Graphics\n",  "IO Init\n",            "LoadGameData()\n",
+                                   "Process Chunk: GEN8",  "PrepareGame()\n",  "Object_Prepare() \n",  "Preparing 41 objects:\n",
+                                   "\tObjects 3: con_Canvas\n", "Finished PrepareGame() \n", "Run_Start\n",
+                                   "Entering main loop.\n"};
+  size_t at = 0;
+  for (const char* line : expectedInOrder) {
+    size_t found = text.find(line, at);
+    ASSERT_NE(found, std::string::npos) << "missing or out of order: " << line;
+    at = found;
+  }
+  std::remove(log.c_str());
+}
+
+TEST(Program, DrawsThePanelsAndTheCrosshair) {
+  std::string log = TempPath("draw.log");
+  std::string shot = TempPath("room.png");
+  ASSERT_EQ(RunProgram("-frames 3 -screenshot 1 " + shot, log), 0) << ReadFile(log);
+  std::string png = ReadFile(shot);
+  Picture picture;
+  std::string error;
+  ASSERT_TRUE(Png_DecodeRGBA(reinterpret_cast<const uint8_t*>(png.data()), png.size(), &picture.image, &error)) << error;
+  ASSERT_EQ(picture.image.width, 1024);
+  ASSERT_EQ(picture.image.height, 768);
+  // The top panel (an outline sprite at 16 x 1.5 from 0,0) has its border on
+  // the window's edge and is empty inside.
+  EXPECT_GT(picture.Brightness(0, 48), 100);
+  EXPECT_GT(picture.Brightness(512, 0), 100);
+  EXPECT_LT(picture.Brightness(512, 48), 30);
+  // The left panels meet at y = 448 (one from 96 to 448, one from 448 down).
+  EXPECT_GT(picture.Brightness(96, 448), 100);
+  // The crosshair is centred at 512, 448 at its scale; the canvas around it is empty.
+  EXPECT_GT(picture.Brightness(512, 430), 100);
+  EXPECT_GT(picture.Brightness(530, 448), 100);
+  EXPECT_LT(picture.Brightness(512, 300), 30);
+  EXPECT_LT(picture.Brightness(700, 600), 30);
+  std::remove(log.c_str());
+  std::remove(shot.c_str());
+}
+
+TEST(Program, PlaybackDrivesInputAndRecordWritesItBack) {
+  std::string script = TempPath("script.txt");
+  std::string recorded = TempPath("recorded.txt");
+  std::string log = TempPath("playback.log");
+  {
+    std::ofstream out(script);
+    out << "# a click on the canvas and a typed key\n"
+           "2 move 600 400\n"
+           "3 click left\n"
+           "5 keydown enter\n"
+           "6 keyup enter\n";
+  }
+  ASSERT_EQ(RunProgram("-playback " + script + " -record " + recorded + " -exit", log), 0) << ReadFile(log);
+  std::string lines = ReadFile(recorded);
+  EXPECT_NE(lines.find("2 move 600 400\n"), std::string::npos) << lines;
+  EXPECT_NE(lines.find("3 press 1\n"), std::string::npos) << lines;
+  EXPECT_NE(lines.find("4 release 1\n"), std::string::npos) << lines;
+  EXPECT_NE(lines.find("5 keydown 13\n"), std::string::npos) << lines;
+  EXPECT_NE(lines.find("6 keyup 13\n"), std::string::npos) << lines;
+  std::remove(script.c_str());
+  std::remove(recorded.c_str());
+  std::remove(log.c_str());
+}
+
+TEST(Program, BadCommandLineAndMissingGameFail) {
+  std::string log = TempPath("bad.log");
+  EXPECT_EQ(RunProgram("-playback", log), 2);
+  EXPECT_NE(ReadFile(log).find("needs a value"), std::string::npos);
+  EXPECT_EQ(RunProgram("-playback /nonexistent/script.txt", log), 2);
+  std::remove(log.c_str());
+}
