@@ -74,3 +74,8 @@ void Room_Start(int roomIndex);
 // Ends the current room (room end event; non-persistent instances go).
 void Room_End();
 void Runner_RequestRoom(int request);
+
+// Called once per frame right after the frame wait (benchmarks measure the
+// schedule with it); null for none.
+using RunnerFrameHook = void (*)(int64_t frame);
+void Runner_SetFrameHook(RunnerFrameHook hook);

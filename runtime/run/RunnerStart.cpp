@@ -61,6 +61,7 @@ struct RunnerPrivate {
   size_t playbackNext = 0;
   int64_t playbackLastFrame = -1;
   std::FILE* record = nullptr;
+  RunnerFrameHook frameHook = nullptr;
   FileConsole* output = nullptr;
   // .zudebug source lines: "function\tline\ttext".
   std::unordered_map<std::string, std::string> sourceLines;
@@ -291,6 +292,8 @@ bool PrepareGame() {
 
 RunnerState& Runner_State() { return Private().state; }
 
+void Runner_SetFrameHook(RunnerFrameHook hook) { Private().frameHook = hook; }
+
 bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provider) {
   RunnerPrivate& p = Private();
   RunnerState& runner = p.state;
@@ -415,6 +418,7 @@ void Runner_Frame() {
   RunnerState& runner = p.state;
   p.pacer.Wait(runner.gameSpeed, runner.sleepMargin, runner.waitEnabled, kPlatformClock);
   runner.fps = p.pacer.Fps();
+  if (p.frameHook) p.frameHook(runner.frameCounter);
   Platform_ProcessMessages();
   PlayScriptedEvents();
   if (!runner.paused) {

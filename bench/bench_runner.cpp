@@ -1,0 +1,129 @@
+// The real frame loop, headless, with the editor's room running:
+//   bench_runner pacing [frames] [sleep margin ms]
+//     the deviation of each frame period from the game's period, and the CPU
+//     time per frame (the loop sleeps all of each wait but the margin);
+//   bench_runner step [iterations]
+//     the time of one DoAStep of the editor's room;
+//   bench_runner first-frame
+//     microseconds from process start to the end of the first presented frame.
+// Run on an idle machine: the numbers are the machine's as much as the loop's.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <unistd.h>
+#include <string>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "run/Runner.h"
+
+extern "C" void ksl_GetCompiledCodeInfo(CompiledCodeInfo* info);
+
+namespace {
+
+std::vector<int64_t> g_frameStarts;
+
+void RecordFrame(int64_t) { g_frameStarts.push_back(Platform_MicroTime()); }
+
+double CpuSeconds() {
+  timespec t;
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+int Pacing(int frames, int margin) {
+  std::string framesText = std::to_string(frames), marginText = std::to_string(margin);
+  const char* argv[] = {"bench_runner", "-headless", "-noaudio", "-frames", framesText.c_str(), "-sleepmargin",
+                        marginText.c_str()};
+  g_frameStarts.reserve(frames + 1);
+  Runner_SetFrameHook(RecordFrame);
+  double cpuBefore = CpuSeconds();
+  int code = Runner_Main(7, argv, ksl_GetCompiledCodeInfo);
+  double cpu = CpuSeconds() - cpuBefore;
+  if (code != 0 || g_frameStarts.size() < 3) return 1;
+  const double period = 1e6 / 60.0;
+  std::vector<double> deviation;
+  double total = 0;
+  // The first period includes start-up; it is left out.
+  for (size_t i = 2; i < g_frameStarts.size(); ++i) {
+    double p = static_cast<double>(g_frameStarts[i] - g_frameStarts[i - 1]);
+    total += p;
+    deviation.push_back(std::fabs(p - period));
+  }
+  std::sort(deviation.begin(), deviation.end());
+  auto at = [&](double q) { return deviation[std::min(deviation.size() - 1, static_cast<size_t>(q * deviation.size()))]; };
+  std::printf("frames %zu, sleep margin %d ms\n", deviation.size(), margin);
+  std::printf("mean period %.3f us (target %.3f)\n", total / deviation.size(), period);
+  std::printf("deviation: median %.1f us, p99 %.1f us, worst %.1f us\n", at(0.5), at(0.99), deviation.back());
+  std::printf("cpu per frame %.1f us\n", cpu * 1e6 / g_frameStarts.size());
+  return 0;
+}
+
+int Step(int iterations) {
+  const char* argv[] = {"bench_runner", "-headless", "-noaudio", "-nowait", "-frames", "1"};
+  if (!Runner_Start(6, argv, ksl_GetCompiledCodeInfo)) return 1;
+  for (int i = 0; i < 100; ++i) DoAStep();
+  int64_t start = Platform_MicroTime();
+  double cpuBefore = CpuSeconds();
+  for (int i = 0; i < iterations; ++i) DoAStep();
+  double cpu = CpuSeconds() - cpuBefore;
+  int64_t wall = Platform_MicroTime() - start;
+  std::printf("DoAStep of the room: %.2f us wall, %.2f us cpu per step (%d steps)\n",
+              static_cast<double>(wall) / iterations, cpu * 1e6 / iterations, iterations);
+  return 0;
+}
+
+int64_t ProcessStartMicros() {
+  // Field 22 of /proc/self/stat: start time in clock ticks since boot.
+  std::FILE* f = std::fopen("/proc/self/stat", "r");
+  if (!f) return 0;
+  char buffer[1024];
+  size_t n = std::fread(buffer, 1, sizeof buffer - 1, f);
+  std::fclose(f);
+  buffer[n] = '\0';
+  char* p = std::strrchr(buffer, ')');
+  if (!p) return 0;
+  long long value = 0;
+  int field = 2;
+  for (char* token = std::strtok(p + 1, " "); token; token = std::strtok(nullptr, " "))
+    if (++field == 22) {
+      value = std::atoll(token);
+      break;
+    }
+  timespec boot;
+  clock_gettime(CLOCK_BOOTTIME, &boot);
+  timespec mono;
+  clock_gettime(CLOCK_MONOTONIC, &mono);
+  int64_t startSinceBoot = value * 1000000 / sysconf(_SC_CLK_TCK);
+  int64_t bootNow = boot.tv_sec * 1000000LL + boot.tv_nsec / 1000;
+  int64_t monoNow = mono.tv_sec * 1000000LL + mono.tv_nsec / 1000;
+  return monoNow - (bootNow - startSinceBoot);
+}
+
+int64_t g_firstFrameEnd = 0;
+void FirstFrame(int64_t frame) {
+  if (frame == 1 && !g_firstFrameEnd) g_firstFrameEnd = Platform_MicroTime();
+}
+
+int FirstFrameTime() {
+  const char* argv[] = {"bench_runner", "-headless", "-noaudio", "-nowait", "-frames", "2"};
+  Runner_SetFrameHook(FirstFrame);
+  int code = Runner_Main(6, argv, ksl_GetCompiledCodeInfo);
+  std::printf("process start to first presented frame: %lld us (clock-tick resolution of the start time)\n",
+              static_cast<long long>(g_firstFrameEnd - ProcessStartMicros()));
+  return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string mode = argc > 1 ? argv[1] : "step";
+  if (mode == "pacing") return Pacing(argc > 2 ? std::atoi(argv[2]) : 3600, argc > 3 ? std::atoi(argv[3]) : 10);
+  if (mode == "step") return Step(argc > 2 ? std::atoi(argv[2]) : 10000);
+  if (mode == "first-frame") return FirstFrameTime();
+  std::fprintf(stderr, "usage: bench_runner pacing [frames] [margin] | step [iterations] | first-frame\n");
+  return 2;
+}
