@@ -186,7 +186,9 @@ bool RunnerLoadGame(CompiledCodeProvider provider) {
   CompiledCodeInfo info{};
   if (provider) provider(&info);
 
-  if (info.gameData) {
+  // -game names a data file that replaces the embedded one.
+  bool embedded = info.gameData && runner.options.gameFile.empty();
+  if (embedded) {
     runner.gameFileName = ExecutablePath();
   } else if (!runner.options.gameFile.empty()) {
     runner.gameFileName = runner.options.gameFile;
@@ -213,7 +215,7 @@ bool RunnerLoadGame(CompiledCodeProvider provider) {
   if (FileExists(debugFile)) LoadDebugInformation(debugFile);
 
   DebugConsole().Output("Reading File %s\n", runner.gameFileName.c_str());
-  if (info.gameData) {
+  if (embedded) {
     runner.data = info.gameData;
     runner.dataSize = info.gameDataSize;
   } else if (ReadWholeFile(runner.gameFileName, &runner.ownedData)) {

@@ -112,6 +112,25 @@ TEST(Program, PlaybackDrivesInputAndRecordWritesItBack) {
   std::remove(log.c_str());
 }
 
+TEST(Program, GameOptionLoadsADataFileFromDisk) {
+  std::string log = TempPath("game.log");
+  ASSERT_EQ(RunProgram(std::string("-frames 2 -game ") + MOBWRIGHT_DATA_FILE, log), 0) << ReadFile(log);
+  std::string text = ReadFile(log);
+  EXPECT_NE(text.find(std::string("Loaded File ") + MOBWRIGHT_DATA_FILE + "("), std::string::npos) << text;
+  EXPECT_NE(text.find("Entering main loop."), std::string::npos);
+
+  EXPECT_EQ(RunProgram("-frames 2 -game /nonexistent/data.win", log), 1);
+  EXPECT_NE(ReadFile(log).find("Unable to find game!!: /nonexistent/data.win"), std::string::npos);
+
+  // A file that is not game data is refused without a crash.
+  std::string junk = TempPath("junk.win");
+  { std::ofstream(junk) << "FORM but not really a game data file"; }
+  EXPECT_EQ(RunProgram("-frames 2 -game " + junk, log), 1);
+  EXPECT_NE(ReadFile(log).find("Failed to load the game"), std::string::npos) << ReadFile(log);
+  std::remove(junk.c_str());
+  std::remove(log.c_str());
+}
+
 TEST(Program, BadCommandLineAndMissingGameFail) {
   std::string log = TempPath("bad.log");
   EXPECT_EQ(RunProgram("-playback", log), 2);
