@@ -109,11 +109,77 @@ TEST(KslcErrors, SeveralErrorsAreReportedInOneRun) {
   EXPECT_TRUE(HasError(r, "scripts/s.ksl", 4, 5, "expected an expression"));
 }
 
-TEST(KslcErrors, AssignmentsToConstantsArgumentsAndResources) {
-  Result r = CompileScript("argument0 = 1\nc_white = 2\nspr_a = 3\n");
-  EXPECT_TRUE(HasError(r, "scripts/s.ksl", 1, 1, "cannot assign to 'argument0'"));
+TEST(KslcErrors, AssignmentsToConstantsArgumentCountAndResources) {
+  // argument0 may be assigned in a script (line 4): three errors, not four.
+  Result r = CompileScript("argument_count = 1\nc_white = 2\nspr_a = 3\nargument0 = 1\n");
+  EXPECT_TRUE(HasError(r, "scripts/s.ksl", 1, 1, "cannot assign to 'argument_count'"));
   EXPECT_TRUE(HasError(r, "scripts/s.ksl", 2, 1, "cannot assign to the constant 'c_white'"));
   EXPECT_TRUE(HasError(r, "scripts/s.ksl", 3, 1, "cannot assign to the resource name 'spr_a'"));
+  EXPECT_EQ(r.errors.size(), 3u);
+  r = CompileScript("", "argument1 = 2\n");
+  EXPECT_TRUE(HasError(r, "objects/o/Create.ksl", 1, 1, "'argument1' can only be used in a script"));
+  r = CompileScript("argument0[1] = 2\n");
+  EXPECT_TRUE(HasError(r, "scripts/s.ksl", 1, 1, "'argument0' cannot be indexed"));
+}
+
+TEST(KslcErrors, UnknownFunctionsAreRefusedWithTheirPosition) {
+  Result r = CompileScript("a = 1\nb = fnord(a) + 2\n");
+  EXPECT_FALSE(r.ok);
+  EXPECT_TRUE(HasError(r, "scripts/s.ksl", 2, 5, "unknown function 'fnord'"));
+  // A resource name is not a function either.
+  r = CompileScript("if (a) {\n  spr_a(1)\n}\n");
+  EXPECT_TRUE(HasError(r, "scripts/s.ksl", 2, 3, "unknown function 'spr_a'"));
+  r = CompileScript("", "x = instance_create(0, 0, o)\n");
+  EXPECT_TRUE(HasError(r, "objects/o/Create.ksl", 1, 5, "unknown function 'instance_create'"));
+}
+
+TEST(KslcErrors, BuiltinsMustGetTheirNumberOfArguments) {
+  Result r = CompileScript("x = point_direction(1, 2, 3)\nabs()\ny = draw_sprite(spr_a, 0, 1, 2, 3)\n");
+  EXPECT_TRUE(HasError(r, "scripts/s.ksl", 1, 5, "'point_direction' takes 4 arguments, not 3"));
+  EXPECT_TRUE(HasError(r, "scripts/s.ksl", 2, 1, "'abs' takes 1 argument, not 0"));
+  EXPECT_TRUE(HasError(r, "scripts/s.ksl", 3, 5, "'draw_sprite' takes 4 arguments, not 5"));
+  // Built-ins that take any number, and scripts, accept any count.
+  r = CompileScript("choose()\nx = choose(1, 2, 3, 4, 5, 6)\ninstance_destroy()\ninstance_destroy(o, false)\nx = s(1, 2, 3)\n");
+  EXPECT_TRUE(r.ok);
+  EXPECT_TRUE(r.errors.empty());
+}
+
+TEST(KslcErrors, HostFunctionsOfTheManifestAreKnownWithTheirCounts) {
+  mob::Manifest m;
+  std::string error;
+  ASSERT_TRUE(mob::Manifest_Parse(R"({"general": {"name": "h"}, "scripts": [{"name": "s"}],
+                                      "host_functions": [{"name": "probe", "arguments": 1}, {"name": "any"}]})",
+                                  "h/game.json", &m, &error))
+      << error;
+  kslc::Diagnostics d;
+  std::vector<kslc::GeneratedFile> files;
+  EXPECT_TRUE(kslc::CompileSources(m, {"probe(1)\nany()\nany(1, 2, 3)\n"}, {}, &files, d));
+  EXPECT_FALSE(d.HasErrors());
+  kslc::Diagnostics d2;
+  EXPECT_FALSE(kslc::CompileSources(m, {"probe()\n"}, {}, &files, d2));
+  ASSERT_EQ(d2.Count(), 1);
+  EXPECT_EQ(d2.All()[0].message, "'probe' takes 1 argument, not 0");
+  // A host function's name shares the one name space with scripts.
+  EXPECT_FALSE(mob::Manifest_Parse(R"({"general": {"name": "h"}, "scripts": [{"name": "s"}],
+                                       "host_functions": [{"name": "s"}]})",
+                                   "h/game.json", &m, &error));
+  EXPECT_NE(error.find("used twice"), std::string::npos) << error;
+  EXPECT_FALSE(mob::Manifest_Parse(R"({"general": {"name": "h"}, "host_functions": [{"name": "f", "arguments": -2}]})",
+                                   "h/game.json", &m, &error));
+  EXPECT_NE(error.find("host_functions[0]"), std::string::npos) << error;
+}
+
+TEST(KslcErrors, IncrementAndDecrementNeedAVariable) {
+  Result r = CompileScript("a = abs(1)++\n");
+  EXPECT_TRUE(HasError(r, "scripts/s.ksl", 1, 11, "expected a variable to assign to, found abs(...)"));
+  r = CompileScript("a = ++5\n");
+  EXPECT_TRUE(HasError(r, "scripts/s.ksl", 1, 5, "expected a variable to assign to"));
+  r = CompileScript("a = --c_white\n");
+  EXPECT_TRUE(HasError(r, "scripts/s.ksl", 1, 7, "cannot assign to the constant 'c_white'"));
+  r = CompileScript("a = argument_count++\n");
+  EXPECT_TRUE(HasError(r, "scripts/s.ksl", 1, 5, "cannot assign to 'argument_count'"));
+  r = CompileScript("a = b++ + ++c - d--\n");
+  EXPECT_TRUE(r.ok);
 }
 
 TEST(KslcErrors, ArgumentsOnlyInScripts) {

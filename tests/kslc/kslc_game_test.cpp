@@ -6,20 +6,34 @@
 // Most checks live in the .ksl files themselves as expect(actual, expected)
 // calls: expect is a built-in registered below that compares kind and value in
 // C++ (not with the generated comparison) and records the .ksl line of every
-// failure. trace(v) records values in order, for `with` and event order.
+// failure. expect_same(actual, expected) also requires the same kind.
+// trace(v) records values in order, for `with` and event order. by_id(name,
+// ...) calls a built-in through Function_CallById, the way compiled code
+// calls every built-in that has no direct entry; last_error() returns the
+// last caught error message and clears it.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <iterator>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "Manifest.h"
+#include "Names.h"
+#include "base/Console.h"
 #include "code/Builtins.h"
 #include "code/CompiledCode.h"
 #include "code/Error.h"
+#include "collision/Collision.h"
+#include "data/GameData.h"
+#include "graphics/Batch.h"
+#include "graphics/CountingRenderer.h"
+#include "graphics/Graphics.h"
+#include "graphics/GraphicsState.h"
 #include "ksl_game.h"
 #include "object/EventDispatch.h"
 #include "object/Instance.h"
@@ -87,6 +101,94 @@ void Expect(DynValue& result, CInstance*, CInstance*, int argc, DynValue* args) 
                              ", expected " + Show(expected));
 }
 
+// Same kind and same value (reals bit for bit).
+bool SameValue(const DynValue& a, const DynValue& b) {
+  if (a.Kind() != b.Kind()) return false;
+  switch (a.Kind()) {
+    case KIND_NUMBER: case KIND_BOOL: return a.real == b.real || (std::isnan(a.real) && std::isnan(b.real));
+    case KIND_INT32: return a.i32 == b.i32;
+    case KIND_INT64: return a.i64 == b.i64;
+    case KIND_STRING: {
+      const char* x = DynValue_Chars(&a);
+      const char* y = DynValue_Chars(&b);
+      return std::strcmp(x ? x : "", y ? y : "") == 0;
+    }
+    case KIND_UNDEFINED: return true;
+    default: return false;
+  }
+}
+
+void ExpectSame(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
+  ++g_rec.checks;
+  DynValue_SetReal(&result, 0);
+  if (!SameValue(args[0], args[1]))
+    g_rec.failures.push_back(CurrentFunction() + " line " + std::to_string(CurrentLine()) + ": got " + Show(args[0]) +
+                             " (" + DynValue_KindName(&args[0]) + "), by id " + Show(args[1]) + " (" +
+                             DynValue_KindName(&args[1]) + ")");
+}
+
+void ById(DynValue& result, CInstance* self, CInstance* other, int argc, DynValue* args) {
+  const char* name = ZuGetString(args, 0);
+  std::vector<DynValue*> rest;
+  for (int i = 1; i < argc; ++i) rest.push_back(&args[i]);
+  Function_CallById(self, other, &result, argc - 1, Function_Find(name), rest.data());
+}
+
+void LastError(DynValue& result, CInstance*, CInstance*, int, DynValue*) {
+  DynValue_SetString(&result, Error_State().lastMessage.c_str());
+  Error_State().lastMessage.clear();
+  Error_State().caught = false;
+}
+
+// The test game's sprites for drawing and point tests, as the packer would
+// make them: spr_dot (4 x 4, origin 2, 2, one frame) and spr_ring (8 x 8,
+// origin 4, 4, two frames) on one 16 x 16 white page.
+GameData& TestSprites() {
+  static GameData data = [] {
+    GameData d;
+    Slot<TexturePage> page;
+    page.present = true;
+    page.record.width = 16;
+    page.record.height = 16;
+    page.record.rgba.assign(16 * 16 * 4, 0xFF);
+    d.texturePages.push_back(page);
+    auto entry = [&d](int x, int y, int size) {
+      TexturePageEntry e{};
+      e.sourceX = static_cast<int16_t>(x);
+      e.sourceY = static_cast<int16_t>(y);
+      e.sourceWidth = e.sourceHeight = e.targetWidth = e.targetHeight = static_cast<int16_t>(size);
+      e.boundingWidth = e.boundingHeight = static_cast<int16_t>(size);
+      e.texturePage = 0;
+      e.textureId = 0;
+      d.texturePageEntries.push_back(e);
+      return static_cast<int32_t>(d.texturePageEntries.size()) - 1;
+    };
+    auto sprite = [&d](const char* name, int size, std::vector<int32_t> frames) {
+      Slot<SpriteRecord> s;
+      s.present = true;
+      s.record.name = name;
+      s.record.width = s.record.height = size;
+      s.record.originX = s.record.originY = size / 2;
+      s.record.bboxRight = s.record.bboxBottom = size - 1;
+      s.record.frameCount = static_cast<int32_t>(frames.size());
+      s.record.frames = std::move(frames);
+      d.sprites.push_back(s);
+    };
+    int dot = entry(0, 0, 4);
+    int ring0 = entry(0, 4, 8);
+    int ring1 = entry(8, 4, 8);
+    sprite("spr_dot", 4, {dot});
+    sprite("spr_ring", 8, {ring0, ring1});
+    return d;
+  }();
+  return data;
+}
+const SpriteRecord* TestSpriteSource(int index) {
+  GameData& d = TestSprites();
+  if (index < 0 || index >= static_cast<int>(d.sprites.size()) || !d.sprites[index].present) return nullptr;
+  return &d.sprites[index].record;
+}
+
 std::string TraceText(const DynValue& v) {
   if (v.Kind() == KIND_STRING) return DynValue_Chars(&v) ? DynValue_Chars(&v) : "";
   return Show(v);
@@ -149,7 +251,8 @@ int CountExpects(const std::string& file) {
   int n = 0;
   while (std::getline(in, line)) {
     size_t first = line.find_first_not_of(" \t");
-    if (first != std::string::npos && line.compare(first, 7, "expect(") == 0) ++n;
+    if (first != std::string::npos && (line.compare(first, 7, "expect(") == 0 || line.compare(first, 12, "expect_same(") == 0))
+      ++n;
   }
   return n;
 }
@@ -169,6 +272,9 @@ class KslcGameTest : public ::testing::Test {
       Function_Add("is_undefined", IsUndefined, 1, false);
       Function_Add("char_code", CharCode, 2, false);
       Function_Add("str_len", StrLen, 1, false);
+      Function_Add("expect_same", ExpectSame, 2, false);
+      Function_Add("by_id", ById, -1, false);
+      Function_Add("last_error", LastError, 0, false);
       added = true;
     }
     previousCatch_ = Error_BeginCatch();
@@ -196,6 +302,7 @@ class KslcGameTest : public ::testing::Test {
     }
     Object_LinkParents();
     Object_BindEvents();
+    Collision_SetSpriteSource(TestSpriteSource);
     probe_ = Create("obj_probe");
   }
 
@@ -204,13 +311,14 @@ class KslcGameTest : public ::testing::Test {
     Error_EndCatch(previousCatch_);
     Instance_DestroyAllNoEvents();
     Object_ClearAll();
+    Collision_SetSpriteSource(nullptr);
     Code_Reset();
     EXPECT_EQ(ksl_FrameHead, nullptr) << "a generated function left its call frame linked";
     ksl_FrameHead = nullptr;
   }
 
-  CInstance* Create(const std::string& object) {
-    CInstance* inst = Instance_Create(Game().FindObject(object), 0, 0, 0);
+  CInstance* Create(const std::string& object, float x = 0, float y = 0) {
+    CInstance* inst = Instance_Create(Game().FindObject(object), x, y, 0);
     EXPECT_NE(inst, nullptr) << object;
     return inst;
   }
@@ -393,6 +501,10 @@ TEST_F(KslcGameTest, RuntimeErrorReportCarriesTheCompiledCallChain) {
                   std::to_string(MarkerLine("scripts/fail_a.ksl", "@fail-a-call")) + ")";
   std::string e = "called from - ksl_Object_obj_fail_Create_0 (line " +
                   std::to_string(MarkerLine("objects/obj_fail/Create.ksl", "@fail-event-call")) + ")";
+  // The position line quotes the source line that was running.
+  std::string at = " at ksl_Script_fail_b (line " + std::to_string(MarkerLine("scripts/fail_b.ksl", "@fail-b-error")) +
+                   ") - s = s + 1 // @fail-b-error\n";
+  EXPECT_NE(report.find(at), std::string::npos) << report;
   size_t pb = report.find(b), pa = report.find(a), pe = report.find(e);
   ASSERT_NE(pb, std::string::npos) << report;
   ASSERT_NE(pa, std::string::npos) << report;
@@ -410,4 +522,142 @@ TEST_F(KslcGameTest, FatalRuntimeErrorEndsTheProcessWithTheReport) {
         Create("obj_fail");
       },
       ::testing::ExitedWithCode(1), "called from - ksl_Script_fail_b \\(line " + line + "\\)");
+}
+
+// ---- ++ and -- in expressions, assignments to arguments ----
+
+TEST_F(KslcGameTest, IncrementAndDecrementInsideExpressions) { RunChecks("check_steps"); }
+
+TEST_F(KslcGameTest, SteppingAStringReportsTheInvalidTypeError) { RunChecks("step_errors"); }
+
+TEST_F(KslcGameTest, ScriptsAssignToTheirOwnArgumentCopies) { RunChecks("check_arg_assign"); }
+
+TEST_F(KslcGameTest, AssigningArgumentsLeavesTheCallersCellsAlone) {
+  auto fn = reinterpret_cast<CompiledScriptFn>(Code_Function(Game().scripts[Game().FindScript("arg_bump")].codeIndex));
+  DynValue a = DynValue_MakeReal(1), b = DynValue_MakeReal(2);
+  DynValue* argv[] = {&a, &b};
+  DynValue result = DynValue_MakeUndefined();
+  fn(probe_, probe_, &result, 2, argv);
+  EXPECT_EQ(result.Kind(), KIND_NUMBER);
+  EXPECT_EQ(result.real, 1103);
+  EXPECT_EQ(a.real, 1);
+  EXPECT_EQ(b.real, 2);
+  EXPECT_FALSE(Error_State().caught) << Error_State().lastMessage;
+}
+
+// ---- Direct entries of the frequent built-ins ----
+
+// The records of the direct-called built-ins are set to -1 first: a call
+// through the id would now fail, so every check passing shows the direct
+// entry ran (and gave what the by-id built-in gives).
+TEST_F(KslcGameTest, FrequentBuiltinsCalledDirectlyEqualTheByIdCalls) {
+  Create("obj_item", 40, 40);
+  Create("obj_item", 80, 40);
+  Create("obj_item", 120, 40);
+  const char* direct[] = {"abs", "point_direction", "make_colour_rgb", "make_color_rgb", "instance_exists",
+                          "instance_number", "position_meeting", "instance_destroy", "draw_set_halign",
+                          "show_debug_message"};
+  int unresolved = 0;
+  for (CompiledFunctionRef** r = info_.functionIdTable; *r; ++r)
+    for (const char* name : direct)
+      if (std::strcmp((*r)->name, name) == 0) {
+        (*r)->id = -1;
+        ++unresolved;
+      }
+  EXPECT_EQ(unresolved, static_cast<int>(std::size(direct)));
+  TErrStreamConsole log;
+  TConsole* previous = Console_SetDebug(&log);
+  RunChecks("check_direct");
+  Console_SetDebug(previous);
+}
+
+TEST_F(KslcGameTest, OtherArgumentKindsTakeTheByIdCallAndItsMessages) { RunChecks("direct_kinds"); }
+
+TEST_F(KslcGameTest, ChooseDirectlyPicksWhatChooseByIdPicks) {
+  RunScript("choose_sequence", probe_);
+  ASSERT_EQ(g_rec.trace.size(), 40u);
+  std::vector<std::string> direct(g_rec.trace.begin(), g_rec.trace.begin() + 20);
+  std::vector<std::string> byId(g_rec.trace.begin() + 20, g_rec.trace.end());
+  EXPECT_EQ(direct, byId);
+  std::set<std::string> distinct(direct.begin(), direct.end());
+  EXPECT_GE(distinct.size(), 3u) << "twenty picks of five values should not all be alike";
+  for (const std::string& v : direct) EXPECT_TRUE(v == "1" || v == "two" || v == "3" || v == "4.5" || v == "five") << v;
+}
+
+TEST_F(KslcGameTest, ShowDebugMessageWritesTheSameLinesDirectlyAndById) {
+  TErrStreamConsole log;
+  TConsole* previous = Console_SetDebug(&log);
+  RunScript("debug_messages", probe_);
+  Console_SetDebug(previous);
+  // Reals are written with two decimals, strings as they are.
+  EXPECT_EQ(log.Text(), "hello 3\n2.50\n2.50\nhello 3\n");
+}
+
+TEST_F(KslcGameTest, InstanceDestroyDirectlyAndByIdRunTheSameEvents) {
+  RunScript("destroy_forms", probe_);
+  EXPECT_EQ(g_rec.trace, (std::vector<std::string>{"destroyed a1", "0", "destroyed b1", "0", "0", "0", "0",
+                                                   "destroyed self3", "destroyed self4", "0"}));
+  EXPECT_FALSE(Error_State().caught) << Error_State().lastMessage;
+}
+
+TEST_F(KslcGameTest, DirectDrawingCallsDrawWhatTheBuiltinsDraw) {
+  CountingRenderer renderer(true);
+  Graphics_Init(&renderer);
+  Graphics_BuildResources(TestSprites());
+  struct Outcome {
+    std::vector<Vertex> vertices;
+    std::vector<std::string> trace;
+    int32_t halign, valign, font;
+  };
+  auto run = [&](const char* script) {
+    Graphics_ResetState();
+    renderer.ResetCounts();
+    g_rec.trace.clear();
+    RunScript(script, probe_);
+    Batch_Flush();
+    const GraphicsState& g = Graphics_State();
+    return Outcome{renderer.vertices, g_rec.trace, g.halign, g.valign, g.font};
+  };
+  Outcome direct = run("draw_direct");
+  Outcome byId = run("draw_by_id");
+  Graphics_Shutdown();
+
+  // Four sprites drawn (the fifth names no sprite), each a quad.
+  EXPECT_EQ(direct.vertices.size(), 4 * 6u);
+  ASSERT_EQ(direct.vertices.size(), byId.vertices.size());
+  for (size_t i = 0; i < direct.vertices.size(); ++i) {
+    const Vertex& a = direct.vertices[i];
+    const Vertex& b = byId.vertices[i];
+    EXPECT_TRUE(a.u == b.u && a.v == b.v && a.colour == b.colour && a.x == b.x && a.y == b.y && a.z == b.z)
+        << "vertex " << i << ": (" << a.x << ", " << a.y << ", " << std::hex << a.colour << ") against (" << std::dec
+        << b.x << ", " << b.y << ", " << std::hex << b.colour << ")";
+  }
+  EXPECT_EQ(direct.trace, (std::vector<std::string>{"Trying to draw non-existing sprite."}));
+  EXPECT_EQ(direct.trace, byId.trace);
+  EXPECT_EQ(direct.halign, 2);
+  EXPECT_EQ(direct.valign, 1);
+  EXPECT_EQ(direct.halign, byId.halign);
+  EXPECT_EQ(direct.valign, byId.valign);
+  EXPECT_EQ(direct.font, byId.font);
+}
+
+// Every built-in the runtime registers is known to kslc with the same number
+// of arguments, and every name kslc knows is registered: a call kslc accepts
+// always resolves at load.
+TEST_F(KslcGameTest, KslcKnowsEveryBuiltinTheRuntimeRegisters) {
+  for (int id = 0; id < Function_BuiltinCount(); ++id) {
+    const BuiltinFunction* f = Function_Builtin(id);
+    ASSERT_NE(f, nullptr);
+    if (Game().FindHostFunction(f->name) >= 0) continue;
+    int arguments = -2;
+    EXPECT_TRUE(kslc::Names_BuiltinFunction(f->name, &arguments)) << f->name << " is missing from kslc's list";
+    if (arguments != -2) {
+      EXPECT_EQ(arguments, f->argumentCount) << f->name;
+    }
+  }
+  for (const kslc::BuiltinFunctionName& f : kslc::Names_BuiltinFunctions()) {
+    int id = Function_Find(f.name);
+    EXPECT_GE(id, 0) << f.name << " is not registered by the runtime";
+    EXPECT_LT(id, USER_ID_BASE) << f.name;
+  }
 }

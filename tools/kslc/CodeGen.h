@@ -11,13 +11,22 @@
 //   otherwise a user variable: one slot number for the whole game, given in
 //     order of first appearance (functions in code-index order).
 // Calls: a script of the manifest is called directly through its C++
-// function; every other name is a built-in function called through
-// Function_CallById with the id of a function-id record, resolved at load.
+// function; a built-in function of the runtime (Names.h) or a host function
+// of the manifest is called through Function_CallById with the id of a
+// function-id record, resolved at load, except the frequent built-ins that
+// have direct entries (instance_destroy, instance_exists, instance_number,
+// position_meeting, draw_sprite(_ext), make_colour_rgb, abs, choose,
+// point_direction, draw_set_font/halign/valign, show_debug_message), which
+// the support header calls with converted arguments. Any other name, and a
+// wrong number of arguments for a built-in that takes a fixed number, is a
+// compile error.
 //
 // Output: ksl_game.h (declarations shared by the generated files),
 // ksl_tables.cpp (variable table, function-id table, function table, frame
-// head and the CompiledCodeInfo provider), ksl_scripts.cpp, ksl_rooms.cpp and
-// one ksl_obj_<object>.cpp per object.
+// head, the text of every source line a statement starts on, and the
+// CompiledCodeInfo provider, which also hands that text to the error
+// reports), ksl_scripts.cpp, ksl_rooms.cpp and one ksl_obj_<object>.cpp per
+// object.
 #pragma once
 
 #include <string>
