@@ -7,45 +7,11 @@
 // (clock-tick resolution) and the monotonic time of that moment, which
 // bench/startup_compare.py sets against the time it started the process.
 #include <SDL.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <ctime>
 
-namespace {
-
-int64_t MonotonicMicros() {
-  timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return t.tv_sec * 1000000LL + t.tv_nsec / 1000;
-}
-
-// Process start on the monotonic clock, from /proc/self/stat (clock-tick resolution).
-int64_t ProcessStartMicros() {
-  std::FILE* f = std::fopen("/proc/self/stat", "r");
-  if (!f) return 0;
-  char buffer[1024];
-  size_t n = std::fread(buffer, 1, sizeof buffer - 1, f);
-  std::fclose(f);
-  buffer[n] = '\0';
-  char* p = std::strrchr(buffer, ')');
-  if (!p) return 0;
-  long long ticks = 0;
-  int field = 2;
-  for (char* token = std::strtok(p + 1, " "); token; token = std::strtok(nullptr, " "))
-    if (++field == 22) {
-      ticks = std::atoll(token);
-      break;
-    }
-  timespec boot;
-  clock_gettime(CLOCK_BOOTTIME, &boot);
-  int64_t bootNow = boot.tv_sec * 1000000LL + boot.tv_nsec / 1000;
-  return MonotonicMicros() - (bootNow - ticks * 1000000 / sysconf(_SC_CLK_TCK));
-}
-
-}  // namespace
+#include "ProcessStart.h"
 
 int main(int argc, char** argv) {
   bool headless = argc > 1 && std::strcmp(argv[1], "-headless") == 0;

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "ProcessStart.h"
 #include "platform/Clock.h"
 #include "run/Runner.h"
 
@@ -74,33 +75,6 @@ int Step(int iterations) {
   std::printf("DoAStep of the room: %.2f us wall, %.2f us cpu per step (%d steps)\n",
               static_cast<double>(wall) / iterations, cpu * 1e6 / iterations, iterations);
   return 0;
-}
-
-int64_t ProcessStartMicros() {
-  // Field 22 of /proc/self/stat: start time in clock ticks since boot.
-  std::FILE* f = std::fopen("/proc/self/stat", "r");
-  if (!f) return 0;
-  char buffer[1024];
-  size_t n = std::fread(buffer, 1, sizeof buffer - 1, f);
-  std::fclose(f);
-  buffer[n] = '\0';
-  char* p = std::strrchr(buffer, ')');
-  if (!p) return 0;
-  long long value = 0;
-  int field = 2;
-  for (char* token = std::strtok(p + 1, " "); token; token = std::strtok(nullptr, " "))
-    if (++field == 22) {
-      value = std::atoll(token);
-      break;
-    }
-  timespec boot;
-  clock_gettime(CLOCK_BOOTTIME, &boot);
-  timespec mono;
-  clock_gettime(CLOCK_MONOTONIC, &mono);
-  int64_t startSinceBoot = value * 1000000 / sysconf(_SC_CLK_TCK);
-  int64_t bootNow = boot.tv_sec * 1000000LL + boot.tv_nsec / 1000;
-  int64_t monoNow = mono.tv_sec * 1000000LL + mono.tv_nsec / 1000;
-  return monoNow - (bootNow - startSinceBoot);
 }
 
 int64_t g_firstFrameEnd = 0;
