@@ -47,6 +47,9 @@ struct LoadContext {
   uint32_t FormatVersion() const { return data->hasHeader ? data->header.formatVersion : 0; }
 };
 
+// A TXTR entry: flags, PNG offset, a zero word.
+constexpr size_t TXTR_ENTRY_BYTES = 12;
+
 // GEN8 parsing shared by the chunk loop and the header pre-scan.
 bool Data_ParseHeader(const FileView& file, size_t body, uint32_t size, GameHeader* header, std::string* error);
 bool Data_ParseOptions(const FileView& file, size_t body, uint32_t size, GameOptions* options, std::string* error);

@@ -253,6 +253,29 @@ bool GameData_ReadHeader(const uint8_t* data, size_t size, GameHeader* header, G
   return ok;
 }
 
+void GameData_FindPagePngs(const uint8_t* data, size_t size, std::vector<TexturePagePng>* pages) {
+  pages->clear();
+  FileView file{data, size};
+  std::string message;
+  std::vector<TexturePagePng> found;
+  bool ok = CheckContainer(file, &message) &&
+            WalkChunks(file, &message, [&](const uint8_t*, const char* tag, size_t body, uint32_t chunkSize) {
+              if (std::memcmp(tag, "TXTR", 4) != 0 || chunkSize < 4) return true;
+              uint32_t count = file.U32At(body);
+              if (!file.HasArray(body + 4, count, 4)) return false;
+              for (uint32_t i = 0; i < count; ++i) {
+                uint32_t entry = file.U32At(body + 4 + static_cast<size_t>(i) * 4);
+                if (entry == 0) continue;
+                if (!file.Has(entry, TXTR_ENTRY_BYTES)) return false;
+                uint32_t pngOffset = file.U32At(entry + 4);
+                if (pngOffset == 0 || pngOffset >= file.size) return false;
+                found.push_back(TexturePagePng{file.base + pngOffset, file.size - pngOffset});
+              }
+              return true;
+            });
+  if (ok) *pages = std::move(found);
+}
+
 const SpriteRecord* GameData_Sprite(int index) {
   const auto& list = State().sprites;
   return (index >= 0 && static_cast<size_t>(index) < list.size() && list[index].present) ? &list[index].record

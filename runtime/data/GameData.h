@@ -115,6 +115,17 @@ struct TexturePage {
   uint32_t pngOffset = 0;
   int width = 0, height = 0;
   std::vector<uint8_t> rgba;  // width * height * 4 bytes, rows top down
+  // The PNG in the file. When the page decoder was given it, the chunk loop
+  // reads only its header (width and height) and leaves rgba empty.
+  const uint8_t* png = nullptr;
+  size_t pngSize = 0;
+  bool decodePending = false;
+};
+
+// Where a page's PNG lies in the file: from its first byte to the file's end.
+struct TexturePagePng {
+  const uint8_t* png = nullptr;
+  size_t size = 0;
 };
 
 // ---- SPRT ----
@@ -323,6 +334,11 @@ void GameData_Clear();
 // chunks is damaged, or when there is no GEN8.
 bool GameData_ReadHeader(const uint8_t* data, size_t size, GameHeader* header, GameOptions* options,
                          std::string* error);
+
+// The PNG data of every texture page, in TXTR order, found by walking the
+// chunk headers and the TXTR entries only. Leaves *pages empty when the file
+// is damaged anywhere on that walk (the chunk loop then reports it).
+void GameData_FindPagePngs(const uint8_t* data, size_t size, std::vector<TexturePagePng>* pages);
 
 // Lookups by resource index; null when the index is out of range or empty.
 const SpriteRecord* GameData_Sprite(int index);

@@ -26,3 +26,6 @@ struct DecodedImage {
 // chunk). Returns false with a message in *error when the data is not a PNG,
 // is damaged or truncated, or is larger than the limits above.
 bool Png_DecodeRGBA(const uint8_t* data, size_t size, DecodedImage* image, std::string* error);
+// Reads and checks only the header: the same refusals as above for anything
+// the header shows; the pixel data is not looked at.
+bool Png_ReadSize(const uint8_t* data, size_t size, int* width, int* height, std::string* error);

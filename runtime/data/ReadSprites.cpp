@@ -5,6 +5,7 @@
 
 #include "base/Console.h"
 #include "data/ChunkReaders.h"
+#include "data/PageDecoder.h"
 #include "data/PngDecode.h"
 
 namespace {
@@ -14,7 +15,6 @@ constexpr int32_t SPRITE_FORMAT = 1;
 constexpr int32_t SPRITE_KIND_BITMAP = 0;
 constexpr size_t TPAG_ITEM_BYTES = 22;
 constexpr size_t KERNING_PAIR_BYTES = 4;  // other character, amount (two i16)
-constexpr size_t TXTR_ENTRY_BYTES = 12;
 
 int32_t CullRadius(const SpriteRecord& s) {
   const double corners[4][2] = {{0, 0}, {double(s.width), 0}, {0, double(s.height)}, {double(s.width), double(s.height)}};
@@ -177,13 +177,21 @@ bool Chunk_TXTR(LoadContext& ctx, size_t body, uint32_t) {
     page.pngOffset = ctx.file.U32At(offsets[i] + 4);
     if (page.pngOffset == 0 || page.pngOffset >= ctx.file.size)
       return ctx.Fail("page %zu: the PNG offset %u lies outside the file", i, page.pngOffset);
-    DecodedImage image;
+    page.png = ctx.file.base + page.pngOffset;
+    page.pngSize = ctx.file.size - page.pngOffset;
     std::string message;
-    if (!Png_DecodeRGBA(ctx.file.base + page.pngOffset, ctx.file.size - page.pngOffset, &image, &message))
-      return ctx.Fail("page %zu: %s", i, message.c_str());
-    page.width = image.width;
-    page.height = image.height;
-    page.rgba = std::move(image.rgba);
+    if (PageDecoder_Has(page.png)) {
+      // Being decoded on the page decoder's thread: only the header is read here.
+      if (!Png_ReadSize(page.png, page.pngSize, &page.width, &page.height, &message))
+        return ctx.Fail("page %zu: %s", i, message.c_str());
+      page.decodePending = true;
+    } else {
+      DecodedImage image;
+      if (!Png_DecodeRGBA(page.png, page.pngSize, &image, &message)) return ctx.Fail("page %zu: %s", i, message.c_str());
+      page.width = image.width;
+      page.height = image.height;
+      page.rgba = std::move(image.rgba);
+    }
     pages[i].present = true;
   }
   for (TexturePageEntry& entry : ctx.data->texturePageEntries) {

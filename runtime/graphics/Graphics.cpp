@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "data/PageDecoder.h"
 #include "graphics/GraphicsState.h"
 
 GraphicsState& Graphics_State() {
@@ -28,16 +29,36 @@ void MakePageTexture(CTexturePage& page, const uint8_t* rgba, int width, int hei
 }
 
 // Textures for every page that has none yet (resources may be built before
-// the renderer exists).
-void CreateMissingTextures() {
+// the renderer exists). A page still on the page decoder's thread is taken
+// when it is done, or at once when waiting. A page that fails to decode is
+// marked and its message kept in the state.
+void CreateMissingTextures(bool wait) {
   GraphicsState& state = Graphics_State();
   if (!state.renderer || !state.source) return;
   const auto& sourcePages = state.source->texturePages;
   for (size_t i = 0; i < state.pages.size() && i < sourcePages.size(); ++i) {
-    if (state.pages[i].ready || !sourcePages[i].present) continue;
+    CTexturePage& target = state.pages[i];
+    if (target.ready || target.failed || !sourcePages[i].present) continue;
     const TexturePage& page = sourcePages[i].record;
-    if (page.rgba.size() != static_cast<size_t>(page.width) * static_cast<size_t>(page.height) * 4) continue;
-    MakePageTexture(state.pages[i], page.rgba.data(), page.width, page.height, page.flags);
+    if (!page.decodePending) {
+      if (page.rgba.size() != static_cast<size_t>(page.width) * static_cast<size_t>(page.height) * 4) continue;
+      MakePageTexture(target, page.rgba.data(), page.width, page.height, page.flags);
+      continue;
+    }
+    DecodedImage image;
+    std::string message;
+    PageDecodeResult result = PageDecoder_Take(page.png, wait, &image, &message);
+    if (result == PageDecodeResult::Unknown) {
+      // Nobody is decoding it (the decoder was stopped): decode it here.
+      result = Png_DecodeRGBA(page.png, page.pngSize, &image, &message) ? PageDecodeResult::Decoded
+                                                                           : PageDecodeResult::Failed;
+    }
+    if (result == PageDecodeResult::Decoded) {
+      MakePageTexture(target, image.rgba.data(), image.width, image.height, page.flags);
+    } else if (result == PageDecodeResult::Failed) {
+      target.failed = true;
+      if (state.pageError.empty()) state.pageError = "page " + std::to_string(i) + ": " + message;
+    }
   }
 }
 
@@ -79,7 +100,7 @@ void Graphics_Init(Renderer* renderer) {
   state.renderer = renderer;
   if (!renderer) return;
   renderer->SetBlend(Blend_FromMode(state.blendMode));
-  CreateMissingTextures();
+  CreateMissingTextures(false);
 }
 
 void Graphics_ResetState() {
@@ -94,13 +115,22 @@ void Graphics_ResetState() {
   if (state.blendMode != 0) Graphics_SetBlendMode(0);
 }
 
+bool Graphics_UpdatePages(bool wait, std::string* error) {
+  GraphicsState& state = Graphics_State();
+  CreateMissingTextures(wait);
+  if (state.pageError.empty()) return true;
+  if (error) *error = state.pageError;
+  return false;
+}
+
 void Graphics_BuildResources(const GameData& data) {
   GraphicsState& state = Graphics_State();
   Batch_Flush();  // nothing drawn may point at the old resources
   state.source = &data;
   state.entries = data.texturePageEntries;
   state.pages.assign(data.texturePages.size(), CTexturePage{});
-  CreateMissingTextures();
+  state.pageError.clear();
+  CreateMissingTextures(false);
 
   state.sprites.clear();
   state.sprites.resize(data.sprites.size());
@@ -160,6 +190,7 @@ void Graphics_Shutdown() {
   state.source = nullptr;
   state.entries.clear();
   state.pages.clear();
+  state.pageError.clear();
   state.sprites.clear();
   state.fonts.clear();
   state.defaultFont.reset();

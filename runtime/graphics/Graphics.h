@@ -30,6 +30,11 @@ void Graphics_Init(Renderer* renderer);
 // Builds sprites, texture pages (as renderer textures), fonts and the default
 // drawing colour from the loaded game data. Replaces resources built before.
 void Graphics_BuildResources(const GameData& data);
+// Makes the textures of pages whose pixels the page decoder finished since
+// the resources were built; wait: block until every page is decoded. False
+// when a page could not be decoded (*error says which and why): that page
+// never becomes ready.
+bool Graphics_UpdatePages(bool wait, std::string* error);
 // Restores the drawing state's initial values (with the data's default colour).
 void Graphics_ResetState();
 // Forgets renderer, resources, batch and state (tests; process end).

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "graphics/Batch.h"
@@ -41,6 +42,7 @@ struct GraphicsState {
   // ---- resources ----
   std::vector<TexturePageEntry> entries;  // copies of the data's page items
   std::vector<CTexturePage> pages;        // index = page index of the data
+  std::string pageError;                  // why the first failed page failed
   std::vector<std::unique_ptr<CSprite>> sprites;  // null where the data has no sprite
   std::vector<std::unique_ptr<CFontQz>> fonts;
   std::unique_ptr<CFontQz> defaultFont;  // made on first use

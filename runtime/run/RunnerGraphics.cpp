@@ -1,5 +1,6 @@
 #include "run/RunnerGraphics.h"
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -43,6 +44,15 @@ bool RunnerGraphics_Init(int width, int height, const GameOptions&) {
 }
 
 void RunnerGraphics_BuildResources() { Graphics_BuildResources(GameData_Get()); }
+
+bool RunnerGraphics_UpdatePages(bool wait) {
+  std::string error;
+  if (Graphics_UpdatePages(wait, &error)) return true;
+  DebugConsole().Output("%s\n", error.c_str());
+  std::fprintf(stderr, "mobwright: the game data is damaged: %s\n", error.c_str());
+  DebugConsole().Output("Failed to load the game\n");
+  return false;
+}
 
 void RunnerGraphics_DrawFrame() {
   Graphics_DrawFrame(GameData_Room(Runner_State().currentRoom));

@@ -6,6 +6,9 @@ struct GameOptions;
 
 bool RunnerGraphics_Init(int width, int height, const GameOptions& options);
 void RunnerGraphics_BuildResources();
+// Makes the textures of pages decoded since; wait: until all are decoded.
+// False, after reporting it, when a page's data is damaged.
+bool RunnerGraphics_UpdatePages(bool wait);
 // Draws the current room and presents the frame.
 void RunnerGraphics_DrawFrame();
 bool RunnerGraphics_Screenshot(const char* path);

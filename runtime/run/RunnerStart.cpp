@@ -17,6 +17,7 @@
 #include "code/Error.h"
 #include "collision/Collision.h"
 #include "data/GameData.h"
+#include "data/PageDecoder.h"
 #include "io/Input.h"
 #include "object/Instance.h"
 #include "platform/Clock.h"
@@ -318,6 +319,9 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
   DebugConsole().Output("\n***************************************\n*     Quillon Games Runner v%d.%d(%d)[r%d]    *\n***************************************\t \n",
                         kRunnerVersionMajor, kRunnerVersionMinor, kRunnerVersionBuild, kRunnerRevision);
   if (!RunnerLoadGame(provider)) return false;
+  // The pages' PNG data is inflated on a second thread from here on, while
+  // the window and the renderer are made and the other chunks are read.
+  PageDecoder_Start(runner.data, runner.dataSize);
 
   DebugConsole().Output("Get Resolution\n");
   GameHeader header;
@@ -425,6 +429,12 @@ void Runner_Frame() {
   PlayScriptedEvents();
   if (!runner.paused) {
     DoAStep();
+    // Only the first frame may be drawn before the texture pages are decoded:
+    // the window shows the room's colour at once and the whole room from the
+    // next frame on (from the first when it is to be a screenshot).
+    bool waitForPages = runner.frameCounter > 0 || runner.options.screenshotFrame == 0;
+    if (runner.newRoomRequest == ROOM_REQUEST_NONE && !RunnerGraphics_UpdatePages(waitForPages))
+      runner.newRoomRequest = ROOM_REQUEST_ABORT;
     if (runner.newRoomRequest == ROOM_REQUEST_NONE) RunnerGraphics_DrawFrame();
     Audio_Update();
     if (runner.options.screenshotFrame == runner.frameCounter) RunnerGraphics_Screenshot(runner.options.screenshotFile.c_str());
@@ -461,6 +471,7 @@ int Runner_Main(int argc, const char* const* argv, CompiledCodeProvider provider
   if (p.record) std::fclose(p.record);
   p.record = nullptr;
   Audio_Shutdown();
+  PageDecoder_Stop();
   RunnerGraphics_Shutdown();
   Platform_Shutdown();
   if (!started && p.state.exitCode == 0) p.state.exitCode = 1;

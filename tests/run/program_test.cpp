@@ -131,6 +131,24 @@ TEST(Program, GameOptionLoadsADataFileFromDisk) {
   std::remove(log.c_str());
 }
 
+TEST(Program, DamagedTexturePagePixelsEndTheRunWithAMessage) {
+  // The page is decoded beside start-up; damage inside its compressed pixels
+  // is found there and ends the run before the second frame is drawn.
+  std::string bytes = ReadFile(MOBWRIGHT_DATA_FILE);
+  size_t idat = bytes.find("IDAT");
+  ASSERT_NE(idat, std::string::npos);
+  bytes[idat + 6] = static_cast<char>(bytes[idat + 6] ^ 0xFF);
+  std::string damaged = TempPath("damaged.win");
+  { std::ofstream(damaged, std::ios::binary) << bytes; }
+  std::string log = TempPath("damaged.log");
+  EXPECT_EQ(RunProgram("-frames 5 -game " + damaged, log), 1);
+  std::string text = ReadFile(log);
+  EXPECT_NE(text.find("the game data is damaged: page 0: PNG data"), std::string::npos) << text;
+  EXPECT_NE(text.find("Entering main loop."), std::string::npos) << text;
+  std::remove(damaged.c_str());
+  std::remove(log.c_str());
+}
+
 TEST(Program, BadCommandLineAndMissingGameFail) {
   std::string log = TempPath("bad.log");
   EXPECT_EQ(RunProgram("-playback", log), 2);
