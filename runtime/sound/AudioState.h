@@ -110,6 +110,13 @@ struct AudioState {
   bool initialised = false;
   bool disabled = false;  // "-noaudio"
   bool deviceOpen = false;
+  bool streamThreadWanted = true;
+  // The device opening in the background (Audio_Init): the opener thread
+  // writes openerResult, then sets openerDone; the main thread joins it.
+  bool opening = false;
+  std::thread opener;
+  std::atomic<bool> openerDone{false};
+  bool openerResult = false;
   int roomSpeed = 0;
   int32_t nextHandle = VOICE_HANDLE_FIRST;
   std::unique_ptr<CVoice> voices[MAX_VOICES];

@@ -15,6 +15,8 @@ struct AudioInitOptions {
   // Without the thread nothing refills the streams until Audio_StreamPump is
   // called, which makes rendering deterministic.
   bool streamThread = true;
+  // Open the device on a thread of its own; calls that need it wait for it.
+  bool openInBackground = false;
 };
 void Audio_InitWith(const AudioInitOptions& options);
 

@@ -75,6 +75,7 @@ double Sound_Length(int soundIndex) {
 
 bool Sound_Prepare() {
   AudioState& st = Audio_State();
+  // With the device still opening the sounds are decoded once it is open.
   if (!st.deviceOpen) return true;
   for (auto& sound : st.sounds) {
     if (!(sound->kind & SOUND_STREAMED)) OggStream_DecodeWhole(*sound);

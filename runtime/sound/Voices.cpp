@@ -158,7 +158,28 @@ int FadeFrames(double milliseconds) {
   return std::max(1, frames);
 }
 
-bool Ready() { return St().initialised && !St().disabled && St().deviceOpen; }
+// Completes a device opening that runs on the opener thread: with wait,
+// blocks until it is over; without, only when it is over already. Once the
+// device is open the streaming thread starts and the held sounds are decoded.
+void FinishOpening(bool wait) {
+  AudioState& st = St();
+  if (!st.opening) return;
+  if (!wait && !st.openerDone.load(std::memory_order_acquire)) return;
+  st.opener.join();
+  st.opening = false;
+  st.deviceOpen = st.openerResult;
+  if (!st.deviceOpen) return;
+  if (st.streamThreadWanted) OggStream_StartThread();
+  Sound_Prepare();
+}
+
+// Whether sound can be played or queried. A call that needs the device while
+// it is still being opened waits for it: in practice the first sound is asked
+// for long after start-up, when the opener is done.
+bool Ready(bool waitForDevice = true) {
+  FinishOpening(waitForDevice);
+  return St().initialised && !St().disabled && St().deviceOpen;
+}
 
 }  // namespace
 
@@ -176,6 +197,20 @@ void Audio_InitWith(const AudioInitOptions& options) {
     DebugConsole().Output("Audio: sound disabled\n");
     return;
   }
+  st.streamThreadWanted = options.streamThread;
+  if (options.openInBackground) {
+    // Opening a device can take tens of milliseconds (a sound server, a card
+    // that is probed and refused): it runs beside the rest of start-up, and
+    // the first frame never waits for it.
+    st.opening = true;
+    st.openerDone.store(false);
+    st.opener = std::thread([device = options.device, rate = options.loopbackRate] {
+      AudioState& state = Audio_State();
+      state.openerResult = ALDevice_Open(device, rate);
+      state.openerDone.store(true, std::memory_order_release);
+    });
+    return;
+  }
   st.deviceOpen = ALDevice_Open(options.device, options.loopbackRate);
   if (!st.deviceOpen) return;
   if (options.streamThread) OggStream_StartThread();
@@ -184,12 +219,14 @@ void Audio_InitWith(const AudioInitOptions& options) {
 void Audio_Init(bool noAudio) {
   AudioInitOptions options;
   options.noAudio = noAudio;
+  options.openInBackground = true;
   Audio_InitWith(options);
 }
 
 void Audio_Shutdown() {
   AudioState& st = St();
   if (!st.initialised) return;
+  FinishOpening(true);
   OggStream_StopThread();
   if (st.deviceOpen) {
     {
@@ -218,12 +255,15 @@ void Audio_Shutdown() {
 
 void Audio_SetRoomSpeed(int framesPerSecond) { St().roomSpeed = framesPerSecond; }
 
-bool Audio_HasDevice() { return St().deviceOpen; }
+bool Audio_HasDevice() {
+  FinishOpening(true);
+  return St().deviceOpen;
+}
 bool Audio_IsDisabled() { return St().disabled; }
 
 void Audio_Update() {
   AudioState& st = St();
-  if (!Ready()) return;
+  if (!Ready(false)) return;
   for (auto& sound : st.sounds) {
     if (sound->fadeFrames > 0) StepFade(sound->gain, sound->fadeStep, sound->fadeFrames);
   }
@@ -239,6 +279,7 @@ void Audio_Update() {
 
 void Audio_StreamPump() {
   AudioState& st = St();
+  FinishOpening(true);
   if (!st.deviceOpen) return;
   std::lock_guard<std::mutex> lock(st.oggMutex);
   OggStream_PumpLocked();

@@ -123,6 +123,43 @@ TEST_F(AudioTest, WithoutADevicePlayFailsAndQueriesAreZero) {
   Audio_Update();
 }
 
+TEST_F(AudioTest, DeviceOpenedInTheBackgroundIsWaitedForByTheFirstSound) {
+  int s = AddStreamedTone("msc_A", 0.5);
+  AudioInitOptions options;
+  options.device = AudioDeviceKind::Loopback;
+  options.loopbackRate = TEST_RATE;
+  options.streamThread = false;
+  options.openInBackground = true;
+  Audio_InitWith(options);
+  // The frame update never waits; whether or not the opener is done yet, it
+  // leaves no voice behind.
+  Audio_Update();
+  EXPECT_EQ(Audio_ActiveVoiceCount(), 0);
+  // The first play waits for the device and gets the first handle.
+  EXPECT_EQ(Audio_PlaySound(s, 1, false), VOICE_HANDLE_FIRST);
+  EXPECT_TRUE(Audio_HasDevice());
+  EXPECT_GT(Rms(Render(TEST_RATE / 10)), 0.1);
+}
+
+TEST_F(AudioTest, BackgroundOpeningEndsCleanlyWhenShutDownAtOnce) {
+  for (AudioDeviceKind device : {AudioDeviceKind::Loopback, AudioDeviceKind::None}) {
+    AudioInitOptions options;
+    options.device = device;
+    options.openInBackground = true;
+    Audio_InitWith(options);
+    Audio_Shutdown();
+    EXPECT_FALSE(Audio_HasDevice());
+  }
+  // A device that cannot be opened in the background reads as no device.
+  int s = AddStreamedTone("msc_A", 0.5);
+  AudioInitOptions none;
+  none.device = AudioDeviceKind::None;
+  none.openInBackground = true;
+  Audio_InitWith(none);
+  EXPECT_EQ(Audio_PlaySound(s, 1, false), -1);
+  EXPECT_FALSE(Audio_HasDevice());
+}
+
 TEST_F(AudioTest, StreamingThreadKeepsTracksFedWhileTheMainThreadWorks) {
   int a = AddStreamedTone("msc_A", 1.0);
   int b = AddStreamedTone("msc_B", 0.7, 1, 330.0);
