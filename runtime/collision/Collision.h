@@ -1,7 +1,8 @@
 // Instance bounding boxes and point tests: the integer box every instance
 // keeps from its collision sprite, position, scales and angle; the point test
 // that maps a point back into the sprite's frame and consults its collision
-// mask when the sprite is precise; and position_meeting, which asks whether
+// mask when the sprite is precise; the overlap of two instances, which
+// collision events are built on; and position_meeting, which asks whether
 // any instance named by a target covers a point.
 //
 // Sprite records come from the game data (runtime/data) through a seam that
@@ -30,6 +31,12 @@ void Collision_UpdateBox(CInstance* instance);
 // Whether the instance covers the point (px, py). precise: consult the
 // collision masks of a precise sprite; otherwise the box decides.
 bool Collision_PointTest(CInstance* instance, double px, double py, bool precise);
+
+// Whether two instances overlap: both have a collision sprite with at least
+// one frame, their boxes share a pixel and, when either sprite is precise,
+// some pixel of the shared part is covered by both (at the pixel's whole
+// coordinates, as the point test takes them).
+bool Collision_InstancesOverlap(CInstance* a, CInstance* b);
 
 // position_meeting: x and y are truncated; target -1 self, -2 other, -3 all,
 // an object index (its active instances, derived objects included) or an

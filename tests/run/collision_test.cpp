@@ -1,5 +1,6 @@
 // Instance boxes and point tests: box edges (inclusive right and bottom,
 // scales, flips, rotation), precise masks chosen by image_index, mask_index,
+// the overlap of two instances (boxes, then the masks of precise sprites)
 // and position_meeting over the targets. Sprite records are built in memory
 // with their masks as bit rows, the way the game data file stores them, and
 // handed to the collision module through its sprite source.
@@ -379,6 +380,118 @@ TEST_F(CollisionTest, BoxVariablesReadTheCurrentBox) {
   Cell right;
   ASSERT_TRUE(Variable_GetValue(a, Variable_Find("bbox_right"), ARRAY_INDEX_NONE, &right.v));
   EXPECT_EQ(DynValue_ToReal(&right.v), 71);
+}
+
+// ---- Overlap of two instances ----
+
+class OverlapTest : public CollisionTest {
+ protected:
+  // The test asked both ways round, which must agree.
+  static bool Overlap(CInstance* a, CInstance* b) {
+    bool forward = Collision_InstancesOverlap(a, b);
+    EXPECT_EQ(Collision_InstancesOverlap(b, a), forward) << "the overlap depends on the order asked";
+    return forward;
+  }
+  static SpriteDesc Plain(int width, int height) {
+    SpriteDesc desc;
+    desc.width = width, desc.height = height;
+    return desc;
+  }
+};
+
+TEST_F(OverlapTest, BoxesThatOnlyAbutDoNotOverlap) {
+  int sprite = AddSprite({});  // 32 x 16
+  CInstance* a = Place(0, sprite, 0, 0);
+  CInstance* right = Place(1, sprite, 32, 0);
+  CInstance* below = Place(1, sprite, 0, 16);
+  CInstance* far = Place(1, sprite, 500, 300);
+  EXPECT_FALSE(Overlap(a, right));
+  EXPECT_FALSE(Overlap(a, below));
+  EXPECT_FALSE(Overlap(a, far));
+}
+
+TEST_F(OverlapTest, SharingTheInclusiveEdgePixelOverlaps) {
+  int sprite = AddSprite({});  // box of an instance at (0, 0): 0..31, 0..15
+  CInstance* a = Place(0, sprite, 0, 0);
+  EXPECT_TRUE(Overlap(a, Place(1, sprite, 31, 15)));   // corner pixel (31, 15)
+  EXPECT_TRUE(Overlap(a, Place(1, sprite, -31, -15)));  // corner pixel (0, 0)
+  EXPECT_TRUE(Overlap(a, Place(1, sprite, 31.9f, 0)));  // its box still starts at column 31
+  EXPECT_TRUE(Overlap(a, Place(1, sprite, 10, 5)));
+}
+
+TEST_F(OverlapTest, InstanceWithoutSpriteOrFramesOverlapsNothing) {
+  CInstance* a = Place(0, AddSprite({}), 0, 0);
+  EXPECT_FALSE(Overlap(a, Place(1, -1, 10, 5)));  // a single point inside a's box
+  SpriteDesc frameless;
+  frameless.frames = 0;
+  EXPECT_FALSE(Overlap(a, Place(1, AddSprite(frameless), 10, 5)));
+  EXPECT_FALSE(Overlap(Place(1, -1, 10, 5), Place(1, -1, 10, 5)));
+}
+
+TEST_F(OverlapTest, PreciseMasksMustShareAPixel) {
+  int halves = AddSprite(LeftAndRightHalves(true, 2));  // frame 0: columns 0-1, frame 1: columns 2-3
+  CInstance* left = Place(0, halves, 0, 0);
+  CInstance* right = Place(1, halves, 0, 0);
+  right->imageIndex = 1;
+  EXPECT_FALSE(Overlap(left, right));  // the same box, no common pixel
+  Set(right, "x", -1);                 // now covers columns 1-2
+  EXPECT_TRUE(Overlap(left, right));
+  Set(right, "y", 3);  // only the bottom row of the boxes is shared
+  EXPECT_TRUE(Overlap(left, right));
+  Set(right, "y", 4);
+  EXPECT_FALSE(Overlap(left, right));
+}
+
+TEST_F(OverlapTest, PreciseAgainstBoxOnlyUsesTheOneMask) {
+  CInstance* precise = Place(0, AddSprite(LeftAndRightHalves(true, 1)), 0, 0);  // columns 0-1 solid
+  int bar = AddSprite(Plain(2, 4));
+  CInstance* onEmpty = Place(1, bar, 2, 0);  // columns 2-3: inside the box, off the mask
+  EXPECT_FALSE(Overlap(precise, onEmpty));
+  Set(onEmpty, "x", 1);
+  EXPECT_TRUE(Overlap(precise, onEmpty));
+  // Not precise: the whole box counts, transparent pixels included.
+  CInstance* boxOnly = Place(0, AddSprite(LeftAndRightHalves(false, 1)), 0, 0);
+  EXPECT_TRUE(Overlap(boxOnly, Place(1, bar, 2, 0)));
+}
+
+TEST_F(OverlapTest, RotatedPreciseInstanceIsTestedThroughItsTurnedMask) {
+  SpriteDesc desc;
+  desc.width = 8, desc.height = 4, desc.precise = true;
+  MaskPicture mask = Picture(8, 4);
+  mask[1][6] = '#';
+  desc.masks = {mask};
+  CInstance* turned = Place(0, AddSprite(desc), 100, 100);
+  Set(turned, "image_angle", 90);  // box 100..103, 92..99; the solid pixel lands on (101, 94)
+  int dot = AddSprite(Plain(1, 1));
+  EXPECT_TRUE(Overlap(turned, Place(1, dot, 101, 94)));
+  EXPECT_FALSE(Overlap(turned, Place(1, dot, 101, 93)));
+  EXPECT_FALSE(Overlap(turned, Place(1, dot, 102, 94)));
+  EXPECT_FALSE(Overlap(turned, Place(1, dot, 104, 94)));  // outside the box
+  // Unturned, the same pixel sits at (106, 101).
+  Set(turned, "image_angle", 0);
+  EXPECT_TRUE(Overlap(turned, Place(1, dot, 106, 101)));
+  EXPECT_FALSE(Overlap(turned, Place(1, dot, 101, 94)));
+}
+
+TEST_F(OverlapTest, RotatedBoxOnlyInstanceOverlapsInItsGrownBox) {
+  SpriteDesc desc = Plain(10, 10);
+  desc.originX = 5, desc.originY = 5;
+  CInstance* turned = Place(0, AddSprite(desc), 50, 50);
+  Set(turned, "image_angle", 45);  // box 42..56: its corners are outside the turned square
+  int dot = AddSprite(Plain(1, 1));
+  EXPECT_TRUE(Overlap(turned, Place(1, dot, 42, 42)));
+  EXPECT_TRUE(Overlap(turned, Place(1, dot, 56, 56)));
+  EXPECT_FALSE(Overlap(turned, Place(1, dot, 57, 50)));
+}
+
+TEST_F(OverlapTest, MovedInstanceIsTestedWithItsNewBox) {
+  int sprite = AddSprite({});
+  CInstance* a = Place(0, sprite, 0, 0);
+  CInstance* b = Place(1, sprite, 100, 0);
+  EXPECT_FALSE(Overlap(a, b));
+  a->x = 80;  // as the motion does: the position changes and the box goes stale
+  a->boxStale = true;
+  EXPECT_TRUE(Overlap(a, b));
 }
 
 // ---- position_meeting ----

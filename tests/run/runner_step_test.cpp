@@ -1,5 +1,7 @@
 // One step: the order of the event passes, the order of objects and
-// instances within a pass, and instances created during a pass.
+// instances within a pass, instances created during a pass, and the
+// collision pass (who meets whom, self and other, destroyed, deactivated and
+// new instances).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,9 +12,12 @@
 #include "code/Builtins.h"
 #include "code/CompiledCode.h"
 #include "code/Error.h"
+#include "collision/Collision.h"
+#include "data/GameData.h"
 #include "io/Input.h"
 #include "object/EventDispatch.h"
 #include "object/Instance.h"
+#include "object/InstanceFunctions.h"
 #include "room/RoomInstances.h"
 #include "run/EventLists.h"
 #include "run/Runner.h"
@@ -41,7 +46,45 @@ void DestroyInBegin(CInstance* self, CInstance*) {
   Instance_Destroy(self, true);
 }
 
-enum Code { kBegin, kStep, kEnd, kAlarm0, kPressEnter, kHeldAny, kSpawning, kDestroyInBegin };
+// Collision events log self, other and the subtype they run for; some also
+// destroy one of the two or make another instance of their own object.
+void Collide(CInstance* self, CInstance* other) {
+  g_log.push_back(Describe(self, "collide") + " with " + other->object->name + " " + std::to_string(other->id) +
+                  " sub " + std::to_string(Event_Context().subtype));
+}
+void CollideDestroyOther(CInstance* self, CInstance* other) {
+  Collide(self, other);
+  Instance_Destroy(other, true);
+}
+void CollideDestroySelf(CInstance* self, CInstance* other) {
+  Collide(self, other);
+  Instance_Destroy(self, true);
+}
+// Destroys every instance of the object met, as `with (obj) instance_destroy()` does.
+void CollideDestroyingAllOfOther(CInstance* self, CInstance* other) {
+  Collide(self, other);
+  Instance_DestroyDirect(self, other, other->objectIndex, true);
+}
+void CollideSpawning(CInstance* self, CInstance* other) {
+  Collide(self, other);
+  if (self->id == 100053) Instance_Create(self->objectIndex, self->x, self->y, 0);
+}
+
+enum Code {
+  kBegin,
+  kStep,
+  kEnd,
+  kAlarm0,
+  kPressEnter,
+  kHeldAny,
+  kSpawning,
+  kDestroyInBegin,
+  kCollide,
+  kCollideDestroyOther,
+  kCollideDestroySelf,
+  kCollideDestroyAll,
+  kCollideSpawning,
+};
 CompiledFunctionEntry g_table[] = {
     {"begin", reinterpret_cast<CompiledAnyFn>(&BeginStep)},
     {"step", reinterpret_cast<CompiledAnyFn>(&Step)},
@@ -51,7 +94,25 @@ CompiledFunctionEntry g_table[] = {
     {"held", reinterpret_cast<CompiledAnyFn>(&KeyboardAny)},
     {"spawn", reinterpret_cast<CompiledAnyFn>(&SpawningStep)},
     {"destroy", reinterpret_cast<CompiledAnyFn>(&DestroyInBegin)},
+    {"collide", reinterpret_cast<CompiledAnyFn>(&Collide)},
+    {"collide_destroy_other", reinterpret_cast<CompiledAnyFn>(&CollideDestroyOther)},
+    {"collide_destroy_self", reinterpret_cast<CompiledAnyFn>(&CollideDestroySelf)},
+    {"collide_destroy_all", reinterpret_cast<CompiledAnyFn>(&CollideDestroyingAllOfOther)},
+    {"collide_spawn", reinterpret_cast<CompiledAnyFn>(&CollideSpawning)},
 };
+
+// Every instance of the collision tests is a 16 x 16 square (sprite 0, not
+// precise) with its origin at the top left.
+const SpriteRecord* SquareSprite(int index) {
+  static const SpriteRecord square = [] {
+    SpriteRecord r;
+    r.width = r.height = 16;
+    r.bboxRight = r.bboxBottom = 15;
+    r.frameCount = 1;
+    return r;
+  }();
+  return index == 0 ? &square : nullptr;
+}
 
 class StepTest : public ::testing::Test {
  protected:
@@ -69,6 +130,7 @@ class StepTest : public ::testing::Test {
     g_log.clear();
   }
   void TearDown() override {
+    Collision_SetSpriteSource(nullptr);
     Instance_DestroyAllNoEvents();
     Object_ClearAll();
     EventLists_Clear();
@@ -83,6 +145,19 @@ class StepTest : public ::testing::Test {
     object->name = name;
     Object_Add(object);
     return object;
+  }
+  // An object whose instances are squares; parent -100: none.
+  static CObjectType* AddSquareObject(int index, const char* name, int parent = -100) {
+    Collision_SetSpriteSource(SquareSprite);
+    CObjectType* object = AddObject(index, name);
+    object->spriteIndex = 0;
+    object->parentIndex = parent;
+    return object;
+  }
+  // Ids, not instances: the step may have freed the instances by the time it is asked.
+  static std::string Met(const char* selfName, int selfId, const char* otherName, int otherId, int subtype) {
+    return std::string("collide ") + selfName + " " + std::to_string(selfId) + " with " + otherName + " " +
+           std::to_string(otherId) + " sub " + std::to_string(subtype);
   }
   static void Prepare() {
     Object_LinkParents();
@@ -161,4 +236,108 @@ TEST_F(StepTest, KeyboardEventsFollowTheFoldedInput) {
   Input_KeyDown(13, true, false);  // auto-repeat: held, not pressed again
   DoAStep();
   EXPECT_EQ(g_log, (std::vector<std::string>{"held-any obj_A 100053", "step obj_A 100053"}));
+}
+
+// ---- Collision events ----
+
+TEST_F(StepTest, CollisionPassRunsAfterMotionAndBeforeEndStep) {
+  CObjectType* a = AddSquareObject(0, "obj_A");
+  a->AddEvent(ev_step, ev_step_normal, kStep);
+  a->AddEvent(ev_step, ev_step_end, kEnd);
+  a->AddEvent(ev_collision, 1, kCollide);
+  AddSquareObject(1, "obj_B");
+  Prepare();
+  CInstance* mover = Instance_Create(0, 0, 0, 0);
+  mover->hspeed = 20;                                // 0..15 before the motion, 20..35 after
+  CInstance* reached = Instance_Create(1, 30, 0, 0);  // 30..45
+  Instance_Create(1, 100, 0, 0);                      // never reached
+  DoAStep();
+  EXPECT_EQ(g_log, (std::vector<std::string>{
+                       "step obj_A " + std::to_string(mover->id),
+                       Met("obj_A", mover->id, "obj_B", reached->id, 1),
+                       "end obj_A " + std::to_string(mover->id),
+                   }));
+}
+
+TEST_F(StepTest, BothSidesOfAMeetingRunTheirOwnEvent) {
+  AddSquareObject(0, "obj_A")->AddEvent(ev_collision, 1, kCollide);
+  AddSquareObject(1, "obj_B")->AddEvent(ev_collision, 0, kCollide);
+  AddSquareObject(2, "obj_C", 1);  // derives from obj_B: inherits its event and counts as obj_B
+  Prepare();
+  CInstance* a = Instance_Create(0, 0, 0, 0);
+  CInstance* b = Instance_Create(1, 8, 8, 0);
+  CInstance* c = Instance_Create(2, -8, 8, 0);
+  DoAStep();
+  // By subtype (the object met), then by the object that has the event.
+  EXPECT_EQ(g_log, (std::vector<std::string>{
+                       Met("obj_B", b->id, "obj_A", a->id, 0),
+                       Met("obj_C", c->id, "obj_A", a->id, 0),
+                       Met("obj_A", a->id, "obj_B", b->id, 1),
+                       Met("obj_A", a->id, "obj_C", c->id, 1),
+                   }));
+}
+
+TEST_F(StepTest, InstancesOfOneObjectMeetEachOtherButNotThemselves) {
+  AddSquareObject(0, "obj_A")->AddEvent(ev_collision, 0, kCollide);
+  Prepare();
+  CInstance* first = Instance_Create(0, 0, 0, 0);
+  CInstance* second = Instance_Create(0, 15, 15, 0);  // shares the pixel (15, 15)
+  Instance_Create(0, 31, 0, 0);                        // columns 31..46: right of both, meets neither
+  DoAStep();
+  EXPECT_EQ(g_log, (std::vector<std::string>{Met("obj_A", first->id, "obj_A", second->id, 0),
+                                             Met("obj_A", second->id, "obj_A", first->id, 0)}));
+}
+
+TEST_F(StepTest, DestroyedAndDeactivatedInstancesTakeNoPart) {
+  AddSquareObject(0, "obj_A")->AddEvent(ev_collision, 1, kCollideDestroyOther);
+  AddSquareObject(1, "obj_B");
+  Prepare();
+  const int first = Instance_Create(0, 0, 0, 0)->id;
+  Instance_Create(0, 4, 4, 0);  // also over the target, which the first destroys
+  Instance_Create(0, 0, 0, 0)->deactivated = true;
+  const int target = Instance_Create(1, 8, 8, 0)->id;
+  Instance_Create(1, 2, 2, 0)->deactivated = true;
+  DoAStep();
+  EXPECT_EQ(g_log, (std::vector<std::string>{Met("obj_A", first, "obj_B", target, 1)}));
+  EXPECT_EQ(Instance_Find(target), nullptr);  // removed after the pass
+  EXPECT_EQ(Room_Instances().list.count, 4);
+}
+
+TEST_F(StepTest, InstanceDestroyedInAnEarlierMeetingIsNotMet) {
+  AddSquareObject(0, "obj_A")->AddEvent(ev_collision, 1, kCollideDestroyAll);
+  AddSquareObject(1, "obj_B");
+  Prepare();
+  const int a = Instance_Create(0, 0, 0, 0)->id;
+  const int b1 = Instance_Create(1, 4, 0, 0)->id;
+  Instance_Create(1, 0, 4, 0);  // also over a, gone with b1 before a reaches it
+  DoAStep();
+  EXPECT_EQ(g_log, (std::vector<std::string>{Met("obj_A", a, "obj_B", b1, 1)}));
+  EXPECT_EQ(Room_Instances().list.count, 1);
+}
+
+TEST_F(StepTest, InstanceThatDestroysItselfMeetsNoMore) {
+  AddSquareObject(0, "obj_A")->AddEvent(ev_collision, 1, kCollideDestroySelf);
+  AddSquareObject(1, "obj_B");
+  Prepare();
+  const int a = Instance_Create(0, 0, 0, 0)->id;
+  const int b1 = Instance_Create(1, 4, 0, 0)->id;
+  Instance_Create(1, 0, 4, 0);
+  DoAStep();
+  EXPECT_EQ(g_log, (std::vector<std::string>{Met("obj_A", a, "obj_B", b1, 1)}));
+  EXPECT_EQ(Instance_Find(a), nullptr);
+}
+
+TEST_F(StepTest, InstanceCreatedInACollisionEventWaitsForTheNextStep) {
+  AddSquareObject(0, "obj_A")->AddEvent(ev_collision, 1, kCollideSpawning);
+  AddSquareObject(1, "obj_B");
+  Prepare();
+  Instance_Create(0, 0, 0, 0);  // 100053: each meeting makes another obj_A on the same spot
+  Instance_Create(1, 4, 4, 0);  // 100054
+  DoAStep();
+  EXPECT_EQ(g_log, (std::vector<std::string>{"collide obj_A 100053 with obj_B 100054 sub 1"}));
+  ASSERT_NE(Instance_Find(100055), nullptr);
+  g_log.clear();
+  DoAStep();
+  EXPECT_EQ(g_log, (std::vector<std::string>{"collide obj_A 100053 with obj_B 100054 sub 1",
+                                             "collide obj_A 100055 with obj_B 100054 sub 1"}));
 }
