@@ -40,25 +40,25 @@ SDL_BlendMode Fallback(const BlendState& blend) {
   return SDL_BLENDMODE_BLEND;
 }
 
+// Cursors are made on first use: loading a cursor theme takes the window
+// system milliseconds, and the editor uses one or two shapes, if any.
 SDL_Cursor* g_cursors[CURSOR_KEEP] = {};
-bool g_cursorsLoaded = false;
 
-void LoadCursors() {
-  if (g_cursorsLoaded) return;
-  g_cursorsLoaded = true;
-  const struct {
-    CursorShape shape;
-    SDL_SystemCursor id;
-  } table[] = {
-      {CURSOR_ARROW, SDL_SYSTEM_CURSOR_ARROW},       {CURSOR_CROSS, SDL_SYSTEM_CURSOR_CROSSHAIR},
-      {CURSOR_IBEAM, SDL_SYSTEM_CURSOR_IBEAM},       {CURSOR_SIZE_NESW, SDL_SYSTEM_CURSOR_SIZENESW},
-      {CURSOR_SIZE_NS, SDL_SYSTEM_CURSOR_SIZENS},    {CURSOR_SIZE_NWSE, SDL_SYSTEM_CURSOR_SIZENWSE},
-      {CURSOR_SIZE_WE, SDL_SYSTEM_CURSOR_SIZEWE},    {CURSOR_UP_ARROW, SDL_SYSTEM_CURSOR_ARROW},
-      {CURSOR_WAIT, SDL_SYSTEM_CURSOR_WAIT},         {CURSOR_HAND, SDL_SYSTEM_CURSOR_HAND},
-      {CURSOR_NO, SDL_SYSTEM_CURSOR_NO},             {CURSOR_WAIT_ARROW, SDL_SYSTEM_CURSOR_WAITARROW},
-      {CURSOR_SIZE_ALL, SDL_SYSTEM_CURSOR_SIZEALL},
-  };
-  for (const auto& entry : table) g_cursors[entry.shape] = SDL_CreateSystemCursor(entry.id);
+SDL_SystemCursor SystemCursorFor(CursorShape shape) {
+  switch (shape) {
+    case CURSOR_CROSS: return SDL_SYSTEM_CURSOR_CROSSHAIR;
+    case CURSOR_IBEAM: return SDL_SYSTEM_CURSOR_IBEAM;
+    case CURSOR_SIZE_NESW: return SDL_SYSTEM_CURSOR_SIZENESW;
+    case CURSOR_SIZE_NS: return SDL_SYSTEM_CURSOR_SIZENS;
+    case CURSOR_SIZE_NWSE: return SDL_SYSTEM_CURSOR_SIZENWSE;
+    case CURSOR_SIZE_WE: return SDL_SYSTEM_CURSOR_SIZEWE;
+    case CURSOR_WAIT: return SDL_SYSTEM_CURSOR_WAIT;
+    case CURSOR_HAND: return SDL_SYSTEM_CURSOR_HAND;
+    case CURSOR_NO: return SDL_SYSTEM_CURSOR_NO;
+    case CURSOR_WAIT_ARROW: return SDL_SYSTEM_CURSOR_WAITARROW;
+    case CURSOR_SIZE_ALL: return SDL_SYSTEM_CURSOR_SIZEALL;
+    default: return SDL_SYSTEM_CURSOR_ARROW;  // the arrow and the up arrow
+  }
 }
 
 void SetSdlCursor(CursorShape shape) {
@@ -66,7 +66,10 @@ void SetSdlCursor(CursorShape shape) {
     SDL_ShowCursor(SDL_DISABLE);
     return;
   }
-  if (shape > CURSOR_NONE && shape < CURSOR_KEEP && g_cursors[shape]) SDL_SetCursor(g_cursors[shape]);
+  if (shape > CURSOR_NONE && shape < CURSOR_KEEP) {
+    if (!g_cursors[shape]) g_cursors[shape] = SDL_CreateSystemCursor(SystemCursorFor(shape));
+    if (g_cursors[shape]) SDL_SetCursor(g_cursors[shape]);
+  }
   SDL_ShowCursor(SDL_ENABLE);
 }
 
@@ -321,7 +324,6 @@ Renderer* SdlRenderer_CreateForWindow(SDL_Window* window, bool software, std::st
     if (error) *error = SDL_GetError();
     return nullptr;
   }
-  LoadCursors();
   Graphics_SetCursorSetter(SetSdlCursor);
   return new SdlRenderer(renderer, nullptr, true);
 }
