@@ -25,6 +25,7 @@ struct DecoderState {
   std::condition_variable finished;
   std::vector<PageJob> jobs;  // fixed while the worker runs; entries change under the mutex
   std::thread worker;
+  bool started = false;  // main thread only
 };
 
 DecoderState& St() {
@@ -66,11 +67,10 @@ PageJob* FindJob(const uint8_t* png) {
 
 }  // namespace
 
-void PageDecoder_Start(const uint8_t* file, size_t size) {
+void PageDecoder_Queue(const uint8_t* file, size_t size) {
   PageDecoder_Stop();
   std::vector<TexturePagePng> pages;
   GameData_FindPagePngs(file, size, &pages);
-  if (pages.empty()) return;
   DecoderState& st = St();
   for (const TexturePagePng& page : pages) {
     PageJob job;
@@ -78,7 +78,18 @@ void PageDecoder_Start(const uint8_t* file, size_t size) {
     job.size = page.size;
     st.jobs.push_back(std::move(job));
   }
+}
+
+void PageDecoder_Begin() {
+  DecoderState& st = St();
+  if (st.started || st.jobs.empty()) return;
+  st.started = true;
   st.worker = std::thread(DecodeAll);
+}
+
+void PageDecoder_Start(const uint8_t* file, size_t size) {
+  PageDecoder_Queue(file, size);
+  PageDecoder_Begin();
 }
 
 bool PageDecoder_Has(const uint8_t* png) {
@@ -88,6 +99,7 @@ bool PageDecoder_Has(const uint8_t* png) {
 
 PageDecodeResult PageDecoder_Take(const uint8_t* png, bool wait, DecodedImage* image, std::string* error) {
   DecoderState& st = St();
+  if (wait) PageDecoder_Begin();  // nothing to wait for unless the worker runs
   std::unique_lock<std::mutex> lock(st.mutex);
   PageJob* job = FindJob(png);
   if (!job) return PageDecodeResult::Unknown;
@@ -111,4 +123,5 @@ void PageDecoder_Stop() {
   if (st.worker.joinable()) st.worker.join();
   std::lock_guard<std::mutex> lock(st.mutex);
   st.jobs.clear();
+  st.started = false;
 }

@@ -14,8 +14,13 @@
 
 // Finds the pages' PNG data in the file (a bounds-checked walk of the chunk
 // headers and the TXTR entries; a damaged file gives no pages, and the chunk
-// loop reports the damage) and starts decoding them in file order. Replaces
-// the work of an earlier call.
+// loop reports the damage) and files them for decoding. Replaces the work of
+// an earlier call.
+void PageDecoder_Queue(const uint8_t* file, size_t size);
+// Starts the worker on the filed pages (in file order). A take that waits
+// starts it too.
+void PageDecoder_Begin();
+// Both of the above.
 void PageDecoder_Start(const uint8_t* file, size_t size);
 
 // Whether the decoder was given the PNG that starts at `png`.

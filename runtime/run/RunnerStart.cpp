@@ -319,9 +319,6 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
   DebugConsole().Output("\n***************************************\n*     Quillon Games Runner v%d.%d(%d)[r%d]    *\n***************************************\t \n",
                         kRunnerVersionMajor, kRunnerVersionMinor, kRunnerVersionBuild, kRunnerRevision);
   if (!RunnerLoadGame(provider)) return false;
-  // The pages' PNG data is inflated on a second thread from here on, while
-  // the window and the renderer are made and the other chunks are read.
-  PageDecoder_Start(runner.data, runner.dataSize);
 
   DebugConsole().Output("Get Resolution\n");
   GameHeader header;
@@ -347,6 +344,10 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
   DebugConsole().Output("Init Graphics\n");
   if (!RunnerGraphics_Init(static_cast<int>(header.windowWidth), static_cast<int>(header.windowHeight), options))
     return Fail(runner, "Failed to initialise the graphics\n");
+
+  // The pages' PNG data is inflated on a second thread once the first frame
+  // is presented (see Runner_Frame); the chunk loop leaves them to it.
+  PageDecoder_Queue(runner.data, runner.dataSize);
 
   DebugConsole().Output("IO Init\n");
   Input_Init();  // also resets the input after every message box
@@ -436,6 +437,12 @@ void Runner_Frame() {
     if (runner.newRoomRequest == ROOM_REQUEST_NONE && !RunnerGraphics_UpdatePages(waitForPages))
       runner.newRoomRequest = ROOM_REQUEST_ABORT;
     if (runner.newRoomRequest == ROOM_REQUEST_NONE) RunnerGraphics_DrawFrame();
+    // The page decoder and the audio device's opener start here, not
+    // earlier: making the window, the renderer and the first frame is mostly
+    // fresh memory being mapped, and other threads mapping memory (or loading
+    // sound libraries) at the same time only slow it down.
+    PageDecoder_Begin();
+    Audio_BeginOpening();
     Audio_Update();
     if (runner.options.screenshotFrame == runner.frameCounter) RunnerGraphics_Screenshot(runner.options.screenshotFile.c_str());
     ++runner.frameCounter;

@@ -78,11 +78,15 @@ int Audio_AddEmbeddedFile(const uint8_t* data, size_t size);
 void Audio_SetBaseFolder(const char* folder);
 // Starts audio. With noAudio set sound is disabled: no device is opened and
 // every audio built-in does nothing and leaves its result unset. Otherwise the
-// default device is opened on a thread of its own, and once it is open the
-// streaming thread starts; the first call that needs the device waits for the
-// opening, Audio_Update never does. When no device opens, plays return -1
+// default device is to be opened on a thread of its own, which
+// Audio_BeginOpening starts; once it is open the streaming thread starts.
+// The first call that needs the device waits for the opening (starting it if
+// need be); Audio_Update never does. When no device opens, plays return -1
 // and queries 0.
 void Audio_Init(bool noAudio);
+// Starts the opening that Audio_Init set up (nothing when there is none or
+// it runs already). The runner calls it once the first frame is presented.
+void Audio_BeginOpening();
 // Per frame: applies the running fades and sets every active voice's source
 // gain to voice gain x sound gain.
 void Audio_Update();

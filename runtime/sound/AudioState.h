@@ -111,9 +111,12 @@ struct AudioState {
   bool disabled = false;  // "-noaudio"
   bool deviceOpen = false;
   bool streamThreadWanted = true;
-  // The device opening in the background (Audio_Init): the opener thread
-  // writes openerResult, then sets openerDone; the main thread joins it.
+  // The device opening in the background (Audio_Init, Audio_BeginOpening):
+  // the opener thread writes openerResult, then sets openerDone; the main
+  // thread joins it.
   bool opening = false;
+  AudioDeviceKind openDevice = AudioDeviceKind::System;
+  int openRate = 0;
   std::thread opener;
   std::atomic<bool> openerDone{false};
   bool openerResult = false;

@@ -165,6 +165,7 @@ void FinishOpening(bool wait) {
   AudioState& st = St();
   if (!st.opening) return;
   if (!wait && !st.openerDone.load(std::memory_order_acquire)) return;
+  Audio_BeginOpening();
   st.opener.join();
   st.opening = false;
   st.deviceOpen = st.openerResult;
@@ -204,16 +205,23 @@ void Audio_InitWith(const AudioInitOptions& options) {
     // the first frame never waits for it.
     st.opening = true;
     st.openerDone.store(false);
-    st.opener = std::thread([device = options.device, rate = options.loopbackRate] {
-      AudioState& state = Audio_State();
-      state.openerResult = ALDevice_Open(device, rate);
-      state.openerDone.store(true, std::memory_order_release);
-    });
+    st.openDevice = options.device;
+    st.openRate = options.loopbackRate;
     return;
   }
   st.deviceOpen = ALDevice_Open(options.device, options.loopbackRate);
   if (!st.deviceOpen) return;
   if (options.streamThread) OggStream_StartThread();
+}
+
+void Audio_BeginOpening() {
+  AudioState& st = St();
+  if (!st.opening || st.opener.joinable()) return;
+  st.opener = std::thread([device = st.openDevice, rate = st.openRate] {
+    AudioState& state = Audio_State();
+    state.openerResult = ALDevice_Open(device, rate);
+    state.openerDone.store(true, std::memory_order_release);
+  });
 }
 
 void Audio_Init(bool noAudio) {
@@ -226,6 +234,7 @@ void Audio_Init(bool noAudio) {
 void Audio_Shutdown() {
   AudioState& st = St();
   if (!st.initialised) return;
+  if (st.opening && !st.opener.joinable()) st.opening = false;  // never begun: nothing to close
   FinishOpening(true);
   OggStream_StopThread();
   if (st.deviceOpen) {

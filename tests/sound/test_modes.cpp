@@ -131,6 +131,8 @@ TEST_F(AudioTest, DeviceOpenedInTheBackgroundIsWaitedForByTheFirstSound) {
   options.streamThread = false;
   options.openInBackground = true;
   Audio_InitWith(options);
+  Audio_Update();  // before the opening begins: nothing to wait for
+  Audio_BeginOpening();
   // The frame update never waits; whether or not the opener is done yet, it
   // leaves no voice behind.
   Audio_Update();
@@ -146,9 +148,12 @@ TEST_F(AudioTest, BackgroundOpeningEndsCleanlyWhenShutDownAtOnce) {
     AudioInitOptions options;
     options.device = device;
     options.openInBackground = true;
-    Audio_InitWith(options);
-    Audio_Shutdown();
-    EXPECT_FALSE(Audio_HasDevice());
+    for (bool begun : {false, true}) {
+      Audio_InitWith(options);
+      if (begun) Audio_BeginOpening();
+      Audio_Shutdown();
+      EXPECT_FALSE(Audio_HasDevice());
+    }
   }
   // A device that cannot be opened in the background reads as no device.
   int s = AddStreamedTone("msc_A", 0.5);
