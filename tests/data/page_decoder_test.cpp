@@ -65,6 +65,21 @@ TEST_F(PageDecoderTest, LoaderLeavesTheGivenPageToTheDecoderAndThePixelsComeOnce
   EXPECT_EQ(PageDecoder_Take(page->png, true, &image, &message), PageDecodeResult::Unknown);
 }
 
+TEST_F(PageDecoderTest, QueuedPagesWaitForTheWorkerUnlessATakeWaits) {
+  PageDecoder_Queue(file.data(), file.size());
+  ASSERT_TRUE(Load(file)) << error;
+  const TexturePage* page = GameData_TexturePage(0);
+  ASSERT_NE(page, nullptr);
+  EXPECT_TRUE(page->decodePending);
+  DecodedImage image;
+  std::string message;
+  // Filed but not begun: nothing decodes it yet.
+  EXPECT_EQ(PageDecoder_Take(page->png, false, &image, &message), PageDecodeResult::Pending);
+  // A take that waits begins the work itself.
+  ASSERT_EQ(PageDecoder_Take(page->png, true, &image, &message), PageDecodeResult::Decoded) << message;
+  EXPECT_EQ(image.rgba.size(), 16u * 8 * 4);
+}
+
 TEST_F(PageDecoderTest, WithoutTheDecoderThePageIsDecodedInTheChunkLoop) {
   PageDecoder_Start(file.data(), file.size());
   PageDecoder_Stop();
