@@ -79,6 +79,7 @@ uint8_t* Batch_Reserve(PrimitiveKind kind, int texture, uint32_t format, int cou
   }
   uint8_t* at = batch.memory.data() + static_cast<size_t>(batch.count) * static_cast<size_t>(batch.layout.stride);
   batch.count += count;
+  batch.reservedTotal += static_cast<uint64_t>(count);
   return at;
 }
 

@@ -23,6 +23,7 @@ struct VertexBatch {
   uint32_t format = VERTEX_FORMAT_DEFAULT;
   VertexLayout layout;
   int count = 0;
+  uint64_t reservedTotal = 0;  // vertices reserved since the start; never goes back
   bool stateChangePending = false;  // a render-state change waits for the next break
   std::vector<uint8_t> memory;      // BATCH_MAX_VERTICES * stride bytes
   std::vector<uint8_t> scratch;     // fans unfolded into lists

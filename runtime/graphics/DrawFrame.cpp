@@ -71,6 +71,25 @@ void DrawInstance(CInstance* instance) {
                          instance->imageXScale, instance->imageYScale, instance->imageAngle, colour);
 }
 
+void SetProjection(const ViewRect& view, uint32_t clearColour, bool clear) {
+  GraphicsState& state = Graphics_State();
+  Batch_Flush();  // what was drawn before belongs to the previous projection
+  Graphics_SetView(view.x, view.y, view.width, view.height);
+  if (state.renderer) state.renderer->SetProjectionAndClear(view, clearColour, clear);
+  state.projectedView = view;
+  state.reservedAtProjection = state.batch.reservedTotal;
+}
+
+// An opaque fill drawn with the normal blend over the whole view before
+// anything else is drawn leaves exactly what a clear to its colour leaves.
+bool FillIsAClear(uint32_t colour, const ViewRect& room) {
+  const GraphicsState& state = Graphics_State();
+  const ViewRect& view = state.projectedView;
+  return (colour >> 24) == 0xFF && state.blendMode == 0 && state.batch.reservedTotal == state.reservedAtProjection &&
+         room.x <= view.x && room.y <= view.y && room.x + room.width >= view.x + view.width &&
+         room.y + room.height >= view.y + view.height;
+}
+
 // A background layer: its sprite (stretched over the room when asked), or a
 // fill of its colour when it has none.
 void DrawBackgroundLayer(const RoomLayer& layer, const ViewRect& room) {
@@ -90,6 +109,12 @@ void DrawBackgroundLayer(const RoomLayer& layer, const ViewRect& room) {
     return;
   }
   if ((colour >> 24) == 0) return;  // a transparent fill changes nothing
+  if (FillIsAClear(colour, room)) {
+    // Same pixels, a fraction of the work: a renderer clears a target far
+    // faster than it rasterises two triangles over all of it.
+    SetProjection(state.projectedView, colour, true);
+    return;
+  }
   Vertex* v = Batch_ReserveVertices(PRIM_TRIANGLE_LIST, TEXTURE_NONE, 6);
   if (!v) return;
   const float l = room.x, t = room.y, r = room.x + room.width, b = room.y + room.height, z = state.depthZ;
@@ -117,13 +142,6 @@ void DrawRoomContents(const RoomRecord* room, const std::vector<CInstance*>& ord
     DrawInstance(instance);
   }
   while (next < backgrounds.size()) DrawBackgroundLayer(*backgrounds[next++], roomRect);
-}
-
-void SetProjection(const ViewRect& view, uint32_t clearColour, bool clear) {
-  GraphicsState& state = Graphics_State();
-  Batch_Flush();  // what was drawn before belongs to the previous projection
-  Graphics_SetView(view.x, view.y, view.width, view.height);
-  if (state.renderer) state.renderer->SetProjectionAndClear(view, clearColour, clear);
 }
 
 }  // namespace

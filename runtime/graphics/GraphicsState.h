@@ -50,6 +50,11 @@ struct GraphicsState {
   CTexturePage defaultFontPage;
 
   VertexBatch batch;
+  // The view of the last projection and the batch's reservedTotal right
+  // after it: nothing has been drawn over that projection's clear while the
+  // two are equal.
+  ViewRect projectedView;
+  uint64_t reservedAtProjection = 0;
 };
 
 GraphicsState& Graphics_State();

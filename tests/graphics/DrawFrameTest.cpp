@@ -140,6 +140,37 @@ TEST_F(DrawFrameTest, BackgroundLayerIsDrawnAtItsDepth) {
   EXPECT_EQ(renderer.vertices[12].x, 10);
 }
 
+TEST_F(DrawFrameTest, OpaqueBackgroundFillUnderEverythingBecomesAClear) {
+  RoomLayer background;
+  background.type = 1;
+  background.depth = 250;
+  background.bgVisible = true;
+  background.bgColour = 0xFF332211;
+  RoomLayer instances;
+  instances.type = 2;
+  room.layers = {instances, background};
+  Instance_CreateWithId(100001, 0, 10, 10, 0);
+  Graphics_DrawFrame(&room);
+  // Nothing was drawn before the fill: the room is cleared to its colour.
+  EXPECT_EQ(renderer.clears, 2);
+  EXPECT_EQ(renderer.lastClearColour, 0xFF332211u);
+  EXPECT_EQ(DrawnX(), (std::vector<float>{10}));
+
+  // Not with a blend mode other than the normal one, nor with a fill that
+  // lets the room's colour through: those are drawn.
+  for (auto [mode, colour] : {std::pair<int, uint32_t>{1, 0xFF332211u}, std::pair<int, uint32_t>{0, 0x80332211u}}) {
+    room.layers[1].bgColour = colour;
+    renderer.ResetCounts();
+    renderer.vertices.clear();
+    Graphics_SetBlendMode(mode);
+    Graphics_DrawFrame(&room);
+    Graphics_SetBlendMode(0);
+    EXPECT_EQ(renderer.clears, 1) << mode;
+    ASSERT_EQ(renderer.vertices.size(), 12u) << mode;
+    EXPECT_EQ(renderer.vertices[0].colour, colour) << mode;
+  }
+}
+
 TEST_F(DrawFrameTest, RoomThatDoesNotDrawItsColourIsNotCleared) {
   room.drawColour = false;
   Graphics_DrawFrame(&room);
