@@ -15,7 +15,9 @@ bool IsStripOrFan(PrimitiveKind kind) {
 
 void EnsureMemory(VertexBatch& batch, int stride) {
   size_t needed = static_cast<size_t>(BATCH_MAX_VERTICES) * static_cast<size_t>(stride);
-  if (batch.memory.size() < needed) batch.memory.resize(needed);
+  if (batch.memoryBytes >= needed) return;
+  batch.memory.reset(new uint8_t[needed]);
+  batch.memoryBytes = needed;
 }
 
 // A fan of n vertices becomes n - 2 triangles (0, i, i + 1).
@@ -25,7 +27,7 @@ int UnfoldFan(VertexBatch& batch) {
   if (triangles <= 0) return 0;
   batch.scratch.resize(static_cast<size_t>(triangles) * 3 * static_cast<size_t>(stride));
   uint8_t* out = batch.scratch.data();
-  const uint8_t* in = batch.memory.data();
+  const uint8_t* in = batch.memory.get();
   for (int i = 1; i <= triangles; ++i) {
     std::memcpy(out, in, static_cast<size_t>(stride));
     std::memcpy(out + stride, in + static_cast<size_t>(i) * stride, static_cast<size_t>(stride));
@@ -48,7 +50,7 @@ bool Batch_Flush() {
         drawn = state.renderer->DrawVertices(PRIM_TRIANGLE_LIST, batch.texture, batch.layout, batch.scratch.data(),
                                              count);
     } else {
-      drawn = state.renderer->DrawVertices(batch.kind, batch.texture, batch.layout, batch.memory.data(), batch.count);
+      drawn = state.renderer->DrawVertices(batch.kind, batch.texture, batch.layout, batch.memory.get(), batch.count);
     }
   }
   if (!drawn && batch.lastSpriteName)
@@ -69,7 +71,7 @@ uint8_t* Batch_Reserve(PrimitiveKind kind, int texture, uint32_t format, int cou
               !IsStripOrFan(kind) && batch.count + count <= BATCH_MAX_VERTICES && !batch.stateChangePending;
   if (!fits) {
     if (batch.count > 0 || batch.stateChangePending) Batch_Flush();
-    if (format != batch.format || batch.memory.empty()) {
+    if (format != batch.format || !batch.memory) {
       batch.layout = VertexFormat_Lookup(format);
       batch.format = format;
     }
@@ -77,7 +79,7 @@ uint8_t* Batch_Reserve(PrimitiveKind kind, int texture, uint32_t format, int cou
     batch.texture = texture;
     EnsureMemory(batch, batch.layout.stride);
   }
-  uint8_t* at = batch.memory.data() + static_cast<size_t>(batch.count) * static_cast<size_t>(batch.layout.stride);
+  uint8_t* at = batch.memory.get() + static_cast<size_t>(batch.count) * static_cast<size_t>(batch.layout.stride);
   batch.count += count;
   batch.reservedTotal += static_cast<uint64_t>(count);
   return at;

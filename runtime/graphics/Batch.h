@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "graphics/Renderer.h"
@@ -25,7 +26,10 @@ struct VertexBatch {
   int count = 0;
   uint64_t reservedTotal = 0;  // vertices reserved since the start; never goes back
   bool stateChangePending = false;  // a render-state change waits for the next break
-  std::vector<uint8_t> memory;      // BATCH_MAX_VERTICES * stride bytes
+  // BATCH_MAX_VERTICES * stride bytes, left uninitialised: a frame writes
+  // only the start of it, and untouched pages cost nothing.
+  std::unique_ptr<uint8_t[]> memory;
+  size_t memoryBytes = 0;
   std::vector<uint8_t> scratch;     // fans unfolded into lists
   std::vector<VertexLayout> userFormats;
   const char* lastSpriteName = nullptr;  // named when the renderer refuses a batch
