@@ -8,7 +8,7 @@
 // update can read it without the lock.
 #pragma once
 
-#include <AL/al.h>
+#include "sound/openal/ALFunctions.h"
 
 #include <atomic>
 #include <condition_variable>

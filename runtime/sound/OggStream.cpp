@@ -6,7 +6,7 @@
 // (filling the half to the brim, so every buffer but the last of a one-shot
 // track is full and the position rule holds across loops); a one-shot channel
 // lets the queue run out and is then retired, which frees its voice.
-#include <AL/al.h>
+#include "sound/openal/ALFunctions.h"
 
 #include <chrono>
 #include <cmath>

@@ -1,7 +1,7 @@
 // Voices: the play instances behind handles. Selection and priority stealing
 // on play, pause, resume, stop, gains and fades, track positions, and the
 // start, per-frame update and end of the sound layer.
-#include <AL/al.h>
+#include "sound/openal/ALFunctions.h"
 
 #include <algorithm>
 

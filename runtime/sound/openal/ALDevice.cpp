@@ -1,9 +1,7 @@
 // Opening the output device (see ALDevice.h).
 #include "sound/openal/ALDevice.h"
 
-#include <AL/al.h>
-#include <AL/alc.h>
-#include <AL/alext.h>
+#include "sound/openal/ALFunctions.h"
 
 #include "base/Console.h"
 
@@ -44,6 +42,10 @@ ALCdevice* OpenLoopback(int rate, LPALCRENDERSAMPLESSOFT* render, ALCint* attrib
 
 bool ALDevice_Open(AudioDeviceKind kind, int loopbackRate) {
   ALDevice_Close();
+  if (kind != AudioDeviceKind::None && !ALFunctions_Load()) {
+    DebugConsole().Output("Audio: no audio device could be opened\n");
+    return false;
+  }
   ALCint attributes[7] = {0};
   if (kind == AudioDeviceKind::Loopback) {
     g_Device.device = OpenLoopback(loopbackRate, &g_Device.renderSamples, attributes);
