@@ -430,10 +430,13 @@ void Runner_Frame() {
   PlayScriptedEvents();
   if (!runner.paused) {
     DoAStep();
-    // Only the first frame may be drawn before the texture pages are decoded:
-    // the window shows the room's colour at once and the whole room from the
-    // next frame on (from the first when it is to be a screenshot).
-    bool waitForPages = runner.frameCounter > 0 || runner.options.screenshotFrame == 0;
+    // Frames are drawn before the texture pages are decoded: the window shows
+    // the room's colour at once and the whole room a frame or two later,
+    // without a late frame. Unpaced runs (scripts, tests) wait from the
+    // second frame on, and a frame to be saved as a screenshot always waits,
+    // so that what they see does not depend on the decoder's speed.
+    bool waitForPages = runner.options.screenshotFrame == runner.frameCounter ||
+                        (!runner.waitEnabled && runner.frameCounter > 0);
     if (runner.newRoomRequest == ROOM_REQUEST_NONE && !RunnerGraphics_UpdatePages(waitForPages))
       runner.newRoomRequest = ROOM_REQUEST_ABORT;
     if (runner.newRoomRequest == ROOM_REQUEST_NONE) RunnerGraphics_DrawFrame();
