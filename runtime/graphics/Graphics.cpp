@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Console.h"
 #include "data/PageDecoder.h"
 #include "graphics/GraphicsState.h"
 
@@ -55,6 +56,12 @@ void CreateMissingTextures(bool wait) {
     }
     if (result == PageDecodeResult::Decoded) {
       MakePageTexture(target, image.rgba.data(), image.width, image.height, page.flags);
+      // The pixels are gone with `image`: a page the renderer refused is not
+      // decoded again every frame. Its frames are not drawn.
+      if (!target.ready) {
+        target.failed = true;
+        DebugConsole().Output("The renderer could not make a texture of page %zu\n", i);
+      }
     } else if (result == PageDecodeResult::Failed) {
       target.failed = true;
       if (state.pageError.empty()) state.pageError = "page " + std::to_string(i) + ": " + message;

@@ -16,7 +16,7 @@ struct CTexturePage {
   int width = 0, height = 0;
   float texelWidth = 0, texelHeight = 0;  // 1 / width, 1 / height
   bool ready = false;  // frames and glyphs on a page that is not ready are not drawn
-  bool failed = false;  // its pixels could not be decoded; it never becomes ready
+  bool failed = false;  // its pixels could not be decoded or made a texture; it never becomes ready
 };
 
 enum SpriteKind : int { SPRITE_BITMAP = 0, SPRITE_VECTOR = 1, SPRITE_SKELETON = 2 };

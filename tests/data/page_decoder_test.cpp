@@ -6,6 +6,9 @@
 
 #include "LoaderFixture.h"
 #include "data/PageDecoder.h"
+#include "graphics/CountingRenderer.h"
+#include "graphics/Graphics.h"
+#include "graphics/GraphicsState.h"
 
 namespace {
 
@@ -111,6 +114,59 @@ TEST_F(PageDecoderTest, DamagedHeaderIsStillRefusedByTheChunkLoop) {
   PageDecoder_Start(file.data(), file.size());
   EXPECT_FALSE(Load(file));
   EXPECT_NE(error.find("TXTR: page 0"), std::string::npos) << error;
+}
+
+// The graphics layer takes a queued page once it is decoded; until then the
+// page is not ready, and damage found by the decoder is reported each time.
+class PagesInGraphics : public PageDecoderTest {
+ protected:
+  void SetUp() override {
+    PageDecoderTest::SetUp();
+    Graphics_Init(&renderer);
+  }
+  void TearDown() override {
+    Graphics_Shutdown();
+    PageDecoderTest::TearDown();
+  }
+  CountingRenderer renderer;
+};
+
+TEST_F(PagesInGraphics, PageBecomesReadyWhenTakenAndNotBefore) {
+  PageDecoder_Queue(file.data(), file.size());
+  ASSERT_TRUE(Load(file)) << error;
+  Graphics_BuildResources(GameData_Get());
+  ASSERT_EQ(Graphics_State().pages.size(), 1u);
+  EXPECT_FALSE(Graphics_State().pages[0].ready);
+  std::string message;
+  EXPECT_TRUE(Graphics_UpdatePages(false, &message));  // not begun: still pending
+  EXPECT_FALSE(Graphics_State().pages[0].ready);
+  EXPECT_TRUE(Graphics_UpdatePages(true, &message)) << message;
+  const CTexturePage& page = Graphics_State().pages[0];
+  EXPECT_TRUE(page.ready);
+  EXPECT_EQ(page.width, 16);
+  EXPECT_EQ(page.height, 8);
+  ASSERT_GE(page.handle, 0);
+  EXPECT_EQ(renderer.textures[static_cast<size_t>(page.handle)].width, 16);
+}
+
+TEST_F(PagesInGraphics, DamagedPageIsReportedAndNeverDecodedAgain) {
+  const char* idat = "IDAT";
+  auto at = std::search(file.begin() + pngOffset, file.end(), idat, idat + 4);
+  ASSERT_NE(at, file.end());
+  at[6] ^= 0xFF;
+  PageDecoder_Start(file.data(), file.size());
+  ASSERT_TRUE(Load(file)) << error;
+  Graphics_BuildResources(GameData_Get());
+  std::string message;
+  EXPECT_FALSE(Graphics_UpdatePages(true, &message));
+  EXPECT_NE(message.find("page 0: PNG data"), std::string::npos) << message;
+  EXPECT_TRUE(Graphics_State().pages[0].failed);
+  size_t textures = renderer.textures.size();
+  message.clear();
+  EXPECT_FALSE(Graphics_UpdatePages(true, &message));
+  EXPECT_NE(message.find("page 0"), std::string::npos);
+  EXPECT_EQ(renderer.textures.size(), textures);
+  EXPECT_FALSE(Graphics_State().pages[0].ready);
 }
 
 }  // namespace
