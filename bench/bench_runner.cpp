@@ -5,7 +5,11 @@
 //   bench_runner step [iterations]
 //     the time of one DoAStep of the editor's room;
 //   bench_runner first-frame [-headless]
-//     microseconds from process start to the end of the first presented frame.
+//     microseconds from process start to the end of the first presented frame;
+//   bench_runner stalls [seconds]
+//     the machine's own reference: a thread that only reads the clock, and
+//     how often (and how long) it finds itself stopped for more than 250 us.
+//     Frame periods cannot be steadier than this.
 // Run on an idle machine: the numbers are the machine's as much as the loop's.
 #include <algorithm>
 #include <cmath>
@@ -104,13 +108,34 @@ int FirstFrameTime(bool headless) {
   return code;
 }
 
+// Reads the clock in a tight loop; a gap between two readings is time the
+// thread was not running.
+int Stalls(int seconds) {
+  const int64_t start = Platform_MicroTime();
+  int64_t previous = start, worst = 0;
+  int count = 0;
+  while (previous - start < static_cast<int64_t>(seconds) * 1000000) {
+    int64_t now = Platform_MicroTime();
+    int64_t gap = now - previous;
+    if (gap > 250) {
+      ++count;
+      worst = std::max(worst, gap);
+    }
+    previous = now;
+  }
+  std::printf("%d s of clock reading: %d stalls over 250 us, longest %lld us\n", seconds, count,
+              static_cast<long long>(worst));
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string mode = argc > 1 ? argv[1] : "step";
   if (mode == "pacing") return Pacing(argc > 2 ? std::atoi(argv[2]) : 3600, argc > 3 ? std::atoi(argv[3]) : 10);
   if (mode == "step") return Step(argc > 2 ? std::atoi(argv[2]) : 10000);
+  if (mode == "stalls") return Stalls(argc > 2 ? std::atoi(argv[2]) : 60);
   if (mode == "first-frame") return FirstFrameTime(argc > 2 && std::strcmp(argv[2], "-headless") == 0);
-  std::fprintf(stderr, "usage: bench_runner pacing [frames] [margin] | step [iterations] | first-frame\n");
+  std::fprintf(stderr, "usage: bench_runner pacing [frames] [margin] | step [iterations] | first-frame | stalls [seconds]\n");
   return 2;
 }
