@@ -201,8 +201,8 @@ void Audio_InitWith(const AudioInitOptions& options) {
   st.streamThreadWanted = options.streamThread;
   if (options.openInBackground) {
     // Opening a device can take tens of milliseconds (a sound server, a card
-    // that is probed and refused): it runs beside the rest of start-up, and
-    // the first frame never waits for it.
+    // that is probed and refused): it runs on a thread of its own once
+    // Audio_BeginOpening starts it, and the first frame never waits for it.
     st.opening = true;
     st.openerDone.store(false);
     st.openDevice = options.device;
