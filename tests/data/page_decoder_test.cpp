@@ -23,6 +23,14 @@ class PageDecoderTest : public LoaderTest {
     PageDecoder_Stop();
     LoaderTest::TearDown();
   }
+  // Flips a byte inside the page's compressed pixels, after its header.
+  bool DamagePixelData() {
+    const char* idat = "IDAT";
+    auto at = std::search(file.begin() + pngOffset, file.end(), idat, idat + 4);
+    if (at == file.end()) return false;
+    at[6] ^= 0xFF;
+    return true;
+  }
   std::vector<uint8_t> file;
   SmallGameLayout layout;
   uint32_t pngOffset = 0;
@@ -94,10 +102,7 @@ TEST_F(PageDecoderTest, WithoutTheDecoderThePageIsDecodedInTheChunkLoop) {
 }
 
 TEST_F(PageDecoderTest, DamagedPixelDataIsReportedWhenTaken) {
-  const char* idat = "IDAT";
-  auto at = std::search(file.begin() + pngOffset, file.end(), idat, idat + 4);
-  ASSERT_NE(at, file.end());
-  at[6] ^= 0xFF;  // inside the compressed pixels
+  ASSERT_TRUE(DamagePixelData());
   PageDecoder_Start(file.data(), file.size());
   ASSERT_TRUE(Load(file)) << error;
   const TexturePage* page = GameData_TexturePage(0);
@@ -150,10 +155,7 @@ TEST_F(PagesInGraphics, PageBecomesReadyWhenTakenAndNotBefore) {
 }
 
 TEST_F(PagesInGraphics, DamagedPageIsReportedAndNeverDecodedAgain) {
-  const char* idat = "IDAT";
-  auto at = std::search(file.begin() + pngOffset, file.end(), idat, idat + 4);
-  ASSERT_NE(at, file.end());
-  at[6] ^= 0xFF;
+  ASSERT_TRUE(DamagePixelData());
   PageDecoder_Start(file.data(), file.size());
   ASSERT_TRUE(Load(file)) << error;
   Graphics_BuildResources(GameData_Get());
