@@ -45,6 +45,23 @@ bool ParseKey(const std::string& word, int* code, bool* right) {
   return false;
 }
 
+// The key that types a printable ASCII character on a plain keyboard: letters
+// and digits are their own codes, the rest the punctuation keys. 0 for a
+// character that no single key types here.
+int KeyOfCharacter(char16_t c) {
+  if (c >= 'a' && c <= 'z') return c - 'a' + 'A';
+  if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ') return c;
+  switch (c) {
+    case ';': return 186;
+    case '=': return 187;
+    case ',': return 188;
+    case '-': return 189;
+    case '.': return 190;
+    case '/': return 191;
+    default: return 0;
+  }
+}
+
 bool ParseButton(const std::string& word, int* button) {
   if (word == "left" || word == "1") *button = 1;
   else if (word == "right" || word == "2") *button = 2;
@@ -151,6 +168,20 @@ bool InputScript_Parse(const std::string& text, std::vector<ScriptedEvent>* even
       std::u16string typed;
       if (!ParseQuoted(line, line.find("type") + 4, &typed)) return fail("type needs a quoted text");
       for (char16_t c : typed) events->push_back(Make(frame, PlatformEventType::Character, c));
+    } else if (verb == "keys") {
+      // Keystrokes as a person types them, one a frame: the key goes down with
+      // its character in frame F + k and up again in the next frame.
+      std::u16string typed;
+      if (!ParseQuoted(line, line.find("keys") + 4, &typed)) return fail("keys needs a quoted text");
+      int64_t at = frame;
+      for (char16_t c : typed) {
+        int code = KeyOfCharacter(c);
+        if (code == 0) return fail("keys: no key types this character; use char or type");
+        events->push_back(Make(at, PlatformEventType::KeyDown, code));
+        events->push_back(Make(at, PlatformEventType::Character, c));
+        events->push_back(Make(at + 1, PlatformEventType::KeyUp, code));
+        ++at;
+      }
     } else if (verb == "wheel") {
       if (!(words >> a) || (a != "up" && a != "down")) return fail("wheel needs up or down");
       events->push_back(Make(frame, PlatformEventType::Wheel, a == "up" ? 1 : -1));

@@ -13,6 +13,8 @@
 //   <frame> repeat <key>          an auto-repeated key down
 //   <frame> char <code>           one typed character (UTF-16 code)
 //   <frame> type "<text>"         typed characters (\" \\ \n \t escapes)
+//   <frame> keys "<text>"         keystrokes, one a frame from <frame> on: key
+//                                 down with its character, key up a frame later
 //   <frame> wheel <up|down>
 //   <frame> quit                  the window is closed
 //

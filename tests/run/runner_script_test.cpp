@@ -53,6 +53,34 @@ TEST(InputScript, TypedTextBecomesUtf16Units) {
   EXPECT_EQ(events[2].event.a, 0xDE00);
 }
 
+// "keys" types as a person does: each character is its key going down with
+// the character in one frame and up in the next, one keystroke a frame.
+TEST(InputScript, KeysAreKeystrokesOneAFrame) {
+  auto events = Parse("10 keys \"-.5a\"\n");
+  struct Expected {
+    int64_t frame;
+    PlatformEventType type;
+    int a;
+  };
+  const Expected expected[] = {
+      {10, PlatformEventType::KeyDown, 189}, {10, PlatformEventType::Character, '-'},
+      {11, PlatformEventType::KeyUp, 189},   {11, PlatformEventType::KeyDown, 190},
+      {11, PlatformEventType::Character, '.'}, {12, PlatformEventType::KeyUp, 190},
+      {12, PlatformEventType::KeyDown, '5'}, {12, PlatformEventType::Character, '5'},
+      {13, PlatformEventType::KeyUp, '5'},   {13, PlatformEventType::KeyDown, 'A'},
+      {13, PlatformEventType::Character, 'a'}, {14, PlatformEventType::KeyUp, 'A'}};
+  ASSERT_EQ(events.size(), std::size(expected));
+  for (size_t i = 0; i < events.size(); ++i) {
+    EXPECT_EQ(events[i].frame, expected[i].frame) << i;
+    EXPECT_EQ(events[i].event.type, expected[i].type) << i;
+    EXPECT_EQ(events[i].event.a, expected[i].a) << i;
+  }
+  std::vector<ScriptedEvent> refused;
+  std::string error;
+  EXPECT_FALSE(InputScript_Parse("3 keys \"a~\"\n", &refused, &error));
+  EXPECT_EQ(error, "line 1: keys: no key types this character; use char or type");
+}
+
 TEST(InputScript, MalformedLinesNameTheLine) {
   std::vector<ScriptedEvent> events;
   std::string error;
