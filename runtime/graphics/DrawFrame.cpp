@@ -38,19 +38,25 @@ bool HasEvent(const CObjectType* object, int type, int subtype) {
   return false;
 }
 
-bool LayerDepthGreater(const CInstance* a, const CInstance* b) {
-  return std::trunc(a->depth) > std::trunc(b->depth);
-}
+bool DepthGreater(const CInstance* a, const CInstance* b) { return a->depth > b->depth; }
 
-// Visible instances from the back to the front: the room list from its end
-// (greatest depth) to its start, so that among equal depths the instance
-// filed later comes first; then, in a room with layers, grouped by the layer
-// of their depth (stable, keeping that order inside a layer).
+// Visible instances from the back to the front.
+// Without layers: the room list from its end (greatest depth) to its start,
+// so that among equal depths the instance filed later comes first.
+// With layers: by depth from the greatest, and among equal depths in filing
+// order, so that a control placed in the room after the panel it sits on is
+// drawn over that panel (the editor's text boxes and checkbox over the
+// properties panel, its rows over the list's frame).
 void CollectDrawOrder(bool layered, std::vector<CInstance*>* order) {
   order->clear();
-  for (CInstance* i = Room_Instances().list.last; i; i = i->previous)
+  if (!layered) {
+    for (CInstance* i = Room_Instances().list.last; i; i = i->previous)
+      if (i->Active() && i->visible) order->push_back(i);
+    return;
+  }
+  for (CInstance* i = Room_Instances().list.first; i; i = i->next)
     if (i->Active() && i->visible) order->push_back(i);
-  if (layered) std::stable_sort(order->begin(), order->end(), LayerDepthGreater);
+  std::stable_sort(order->begin(), order->end(), DepthGreater);
 }
 
 void RunDrawEvent(const std::vector<CInstance*>& order, int subtype) {

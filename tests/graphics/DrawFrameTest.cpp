@@ -140,6 +140,23 @@ TEST_F(DrawFrameTest, BackgroundLayerIsDrawnAtItsDepth) {
   EXPECT_EQ(renderer.vertices[12].x, 10);
 }
 
+// In a room with layers, instances of equal depth are drawn in the order they
+// were filed, so a control placed after its panel lies over it; greater
+// depths still come first, also fractional ones inside one layer.
+TEST_F(DrawFrameTest, LayeredRoomDrawsEqualDepthsInFilingOrder) {
+  RoomLayer instances;
+  instances.type = 2;
+  instances.depth = 0;
+  room.layers = {instances};
+  Instance_CreateWithId(100001, 0, 10, 10, 0);     // a panel
+  Instance_CreateWithId(100002, 0, 20, 10, 0);     // a control on it
+  Instance_CreateWithId(100003, 0, 30, 10, 0.5);   // further back in the same layer
+  Instance_CreateWithId(100004, 0, 40, 10, -0.5);  // further front in the same layer
+  Instance_CreateWithId(100005, 0, 50, 10, 0);
+  Graphics_DrawFrame(&room);
+  EXPECT_EQ(DrawnX(), (std::vector<float>{30, 10, 20, 50, 40}));
+}
+
 TEST_F(DrawFrameTest, OpaqueBackgroundFillUnderEverythingBecomesAClear) {
   RoomLayer background;
   background.type = 1;
