@@ -1,5 +1,7 @@
 #include "library/Files.h"
 
+#include <cstdlib>
+
 #include "base/Console.h"
 #include "code/CompiledCode.h"
 #include "platform/SaveFolder.h"
@@ -39,14 +41,33 @@ ConfinedFolder& ProgramFolder() {
 
 }  // namespace
 
+// Where a name lands in the save area must not depend on the folder the
+// program was started from: a user who starts it from a desktop launcher one
+// day and from a terminal in another folder the next must find the same
+// files. So a name is taken relative to the folder it was written against:
+//   - a name inside the save area keeps its place there;
+//   - an absolute name inside working_directory (the program's folder, the
+//     same from wherever the program starts) goes to the save area's root
+//     under its name relative to working_directory, even when the current
+//     directory also holds it: working_directory + "frame1_data.dat" is
+//     <save area>/frame1_data.dat whether the program was started as
+//     build/mobwright from the repository or as ./mobwright from build/;
+//   - a relative name is relative to the current directory and keeps that
+//     relative name ("sub/x.dat" is <save area>/sub/x.dat from any folder);
+//   - failing that, an absolute name inside the current directory, or a
+//     relative one whose ".." lead into working_directory, is taken relative
+//     to that other folder;
+//   - anything else is refused.
 bool Files_Place(const char* name, const std::string& saveArea, const std::string& currentDirectory,
                  const std::string& workingDirectory, std::string* relative) {
   if (!name || !*name) return false;
-  std::string full = name[0] == '/' ? std::string(name) : currentDirectory + name;
-  full = Platform_NormalisePath(full);
+  bool absolute = name[0] == '/';
+  std::string full = Platform_NormalisePath(absolute ? std::string(name) : currentDirectory + name);
   if (!full.empty() && full.back() == '/') return false;  // a folder, not a file
   if (Below(full, saveArea, relative)) return true;
-  return Below(full, currentDirectory, relative) || Below(full, workingDirectory, relative);
+  const std::string& writtenAgainst = absolute ? workingDirectory : currentDirectory;
+  const std::string& otherwise = absolute ? currentDirectory : workingDirectory;
+  return Below(full, writtenAgainst, relative) || Below(full, otherwise, relative);
 }
 
 bool Files_PlaceInSaveArea(const char* name, std::string* relative) {
@@ -113,10 +134,42 @@ bool GetWorkingDirectory(CInstance*, int32_t, DynValue* result) {
   return true;
 }
 
+// The folder that holds the program's executable, with a trailing '/'.
+bool GetProgramDirectory(CInstance*, int32_t, DynValue* result) {
+  DynValue_SetString(result, Platform_ProgramFolder().c_str());
+  return true;
+}
+
+// The system's folder for temporary files ($TMPDIR when it is an absolute
+// path, else /tmp/), with a trailing '/'. The file built-ins keep to the save
+// area: names in this folder are refused by them like any other outside it.
+bool GetTempDirectory(CInstance*, int32_t, DynValue* result) {
+  const char* folder = std::getenv("TMPDIR");
+  std::string path = folder && folder[0] == '/' ? std::string(folder) : std::string("/tmp");
+  DynValue_SetString(result, WithTrailingSlash(Platform_NormalisePath(path)).c_str());
+  return true;
+}
+
+// At start-up, when the runner opens the save area: the debug console says
+// where the game's files go, so that a user can find them (and a test can
+// see that the place does not depend on the folder the program started from).
+void ReportSaveFolder(const std::string& path) {
+  DebugConsole().Output("Save folder: %s\n", path.c_str());
+  std::string relative;
+  const std::string probe = Files_WorkingDirectory() + "f";
+  if (Files_Place(probe.c_str(), path, Platform_CurrentDirectory(), Files_WorkingDirectory(), &relative)) {
+    relative.pop_back();  // the probe's own name: what is left is the folder
+    DebugConsole().Output("Files under working_directory go to: %s%s\n", path.c_str(), relative.c_str());
+  }
+}
+
 }  // namespace
 
 void Files_RegisterBuiltins() {
   Function_Add("file_exists", F_FileExists, 1, true);
   Function_Add("file_delete", F_FileDelete, 1, true);
   Variable_Register("working_directory", GetWorkingDirectory, nullptr);
+  Variable_Register("program_directory", GetProgramDirectory, nullptr);
+  Variable_Register("temp_directory", GetTempDirectory, nullptr);
+  SaveFolder_SetOpenedHook(ReportSaveFolder);
 }

@@ -271,9 +271,17 @@ ConfinedFolder& SaveFolder() {
   return folder;
 }
 
+namespace {
+SaveFolderOpenedHook g_OpenedHook = nullptr;
+}
+
+void SaveFolder_SetOpenedHook(SaveFolderOpenedHook hook) { g_OpenedHook = hook; }
+
 bool SaveFolder_Open(const char* gameName) {
   std::string path = SaveFolder_DefaultPath(gameName);
-  return !path.empty() && SaveFolder().Open(path, true);
+  if (path.empty() || !SaveFolder().Open(path, true)) return false;
+  if (g_OpenedHook) g_OpenedHook(SaveFolder().Path());
+  return true;
 }
 
 bool SaveFolder_OpenPath(const char* absolutePath) { return absolutePath && SaveFolder().Open(absolutePath, true); }

@@ -57,6 +57,11 @@ ConfinedFolder& SaveFolder();
 // Where SaveFolder_Open puts the save area of a game, or "" when neither
 // variable is set.
 std::string SaveFolder_DefaultPath(const char* gameName);
+// Called with the save area's path (normalised, trailing '/') each time
+// SaveFolder_Open opens it; null for none. The file built-ins report there
+// where the game's files go.
+using SaveFolderOpenedHook = void (*)(const std::string& path);
+void SaveFolder_SetOpenedHook(SaveFolderOpenedHook hook);
 
 // Forces the fallback walk (openat with O_NOFOLLOW per component) instead of
 // openat2; tests run both ways. Returns the previous setting.

@@ -52,6 +52,10 @@ void Room_ApplyResort() {
   for (CInstance* instance : resort) {
     instance->inResortList = false;
     if (instance->marked || !instance->inRoomList) continue;
+    // A depth written back to the value it was filed with is no change: the
+    // instance keeps its place among its equals. (The editor's object list
+    // writes every part's depth every step, mostly unchanged.)
+    if (instance->depth == instance->sortDepth) continue;
     Room_Unlink(instance);
     Room_InsertByDepth(instance);
   }

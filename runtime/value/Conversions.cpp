@@ -1,4 +1,5 @@
 // Conversions of a cell to a real, an integer, a pointer, a truth value or text.
+#include <charconv>
 #include <cinttypes>
 #include <cmath>
 #include <cstdlib>
@@ -36,6 +37,52 @@ int32_t TruncateToInt32(double d) {
   return static_cast<int32_t>(d);
 }
 
+// Text to a real. Only plain decimal number text is read: blanks (as
+// isspace), an optional sign, digits with at most one decimal point and at
+// least one digit ("5.", ".5"), then an optional exponent ("e" or "E", an
+// optional sign, at least one digit; "1e3" is 1000, as it always was). The
+// longest such start of the text is the number and the rest is ignored
+// ("12.75abc" is 12.75, "1.2.3" is 1.2). Text that does not start with a
+// number gives 0, as it always has.
+//
+// The C library's converter also takes "nan", "inf", "infinity" and
+// hexadecimal ("0x8"), which a user can type into any text box; here they
+// are text like any other: "nan" and "inf" give 0, "0x8" is 0 followed by
+// other text. A number too large for a real gives 0 as well, and one too
+// small gives 0 anyway, so text never becomes an infinity or a NaN. The
+// digits are converted with from_chars, which does not depend on the
+// process's locale.
+double DecimalTextToReal(const char* text) {
+  const char* p = text;
+  while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = *p++ == '-';
+  const char* digits = p;
+  auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  const char* q = p;
+  while (isDigit(*q)) ++q;
+  bool sawDigit = q != digits;
+  if (*q == '.') {
+    const char* fraction = ++q;
+    while (isDigit(*q)) ++q;
+    sawDigit = sawDigit || q != fraction;
+  }
+  if (!sawDigit) return 0.0;
+  if (*q == 'e' || *q == 'E') {
+    const char* e = q + 1;
+    if (*e == '+' || *e == '-') ++e;
+    if (isDigit(*e)) {
+      while (isDigit(*e)) ++e;
+      q = e;
+    }
+  }
+  // [digits, q) is now plain decimal text: from_chars reads it whole.
+  double value = 0.0;
+  std::from_chars_result read = std::from_chars(digits, q, value, std::chars_format::general);
+  if (read.ec != std::errc() || read.ptr != q || !std::isfinite(value)) return 0.0;
+  return negative ? -value : value;
+}
+
 inline int32_t Low32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v))); }
 
 }  // namespace
@@ -47,7 +94,7 @@ double DynValue_ToReal(const DynValue* cell) {
       return cell->real;
     case KIND_STRING: {
       const char* chars = DynValue_Chars(cell);
-      return chars ? std::strtod(chars, nullptr) : 0.0;
+      return chars ? DecimalTextToReal(chars) : 0.0;
     }
     case KIND_ARRAY: {
       const DynValue* element = FirstElement(cell);

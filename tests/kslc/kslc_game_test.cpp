@@ -37,8 +37,18 @@
 #include "ksl_game.h"
 #include "object/EventDispatch.h"
 #include "object/Instance.h"
+#include "platform/Clock.h"
+#include "platform/SaveFolder.h"
+#include "platform/Window.h"
+#include "run/Runner.h"
+#include "run/RunnerVariables.h"
 #include "value/ArgReaders.h"
 #include "value/TextBuffer.h"
+
+namespace kslc {
+// Every built-in variable name kslc accepts (tools/kslc/Names.cpp).
+const std::vector<std::string>& Names_BuiltinVariables();
+}  // namespace kslc
 
 namespace {
 
@@ -215,6 +225,33 @@ void StrLen(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
   DynValue_SetReal(&result, s ? static_cast<double>(std::strlen(s)) : 0);
 }
 
+// The clock just before and just after the runner's variables were
+// registered: current_time counts from a moment between the two.
+int64_t g_registeringFrom = 0;
+int64_t g_registeredBy = 0;
+
+// The runner's own built-in variables, registered after the others as the
+// runner does at start-up.
+void RegisterRunnerVariables() {
+  if (g_registeredBy) return;
+  g_registeringFrom = Platform_MicroTime();
+  RunnerVariables_Register();
+  g_registeredBy = Platform_MicroTime();
+}
+
+// The room the runner variables test plays in.
+const RoomRecord* TestRoom(int index) {
+  static RoomRecord room = [] {
+    RoomRecord r;
+    r.name = "room_test";
+    r.width = 640;
+    r.height = 480;
+    r.speed = 30;
+    return r;
+  }();
+  return index == 0 ? &room : nullptr;
+}
+
 const mob::Manifest& Game() {
   static mob::Manifest manifest;
   static bool loaded = false;
@@ -263,6 +300,7 @@ class KslcGameTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Builtins_RegisterAll();
+    RegisterRunnerVariables();
     static bool added = false;
     if (!added) {
       Function_Add("expect", Expect, 2, false);
@@ -660,4 +698,83 @@ TEST_F(KslcGameTest, KslcKnowsEveryBuiltinTheRuntimeRegisters) {
     EXPECT_GE(id, 0) << f.name << " is not registered by the runtime";
     EXPECT_LT(id, USER_ID_BASE) << f.name;
   }
+}
+
+// The runtime's built-in variables and kslc's list of them are the same set:
+// a name kslc accepts always resolves at load (reading one the runtime never
+// registered reports an error and yields undefined), and a variable the
+// runtime adds cannot be missing from kslc unnoticed (kslc would give it a
+// user slot of its own).
+TEST_F(KslcGameTest, KslcKnowsEveryBuiltinVariableTheRuntimeRegisters) {
+  std::set<std::string> registered;
+  for (int id = 0; id < Variable_BuiltinCount(); ++id) {
+    const BuiltinVariable* v = Variable_Builtin(id);
+    ASSERT_NE(v, nullptr);
+    registered.insert(v->name);
+    EXPECT_TRUE(kslc::Names_IsBuiltinVariable(v->name)) << v->name << " is missing from kslc's list";
+    EXPECT_NE(v->getter, nullptr) << v->name;
+  }
+  std::set<std::string> known;
+  for (const std::string& name : kslc::Names_BuiltinVariables()) {
+    EXPECT_TRUE(known.insert(name).second) << name << " is listed twice";
+    EXPECT_TRUE(registered.count(name)) << name << " is not registered by the runtime";
+    int id = Variable_Find(name.c_str());
+    EXPECT_GE(id, 0) << name;
+    EXPECT_LT(id, BUILTIN_VARIABLE_LIMIT) << name;
+  }
+  EXPECT_EQ(known.size(), registered.size());
+  // The compiled test game resolved every built-in variable record it holds.
+  for (CompiledVariableRef** r = info_.variableTable; *r; ++r) {
+    if (kslc::Names_IsBuiltinVariable((*r)->name)) {
+      EXPECT_EQ((*r)->id, Variable_Find((*r)->name)) << (*r)->name;
+    }
+  }
+}
+
+// Compiled code reads the room, runner and sprite variables as numbers it can
+// compute with (room_width + 30), and the folders and the clock as the
+// runtime knows them.
+TEST_F(KslcGameTest, RoomRunnerAndSpriteVariablesReadTheirValues) {
+  RunnerState& runner = Runner_State();
+  const int savedRoom = runner.currentRoom;
+  const double savedSpeed = runner.gameSpeed;
+  const int savedFps = runner.fps;
+  std::string savedCaption = Platform_Caption();
+  RunnerVariables_SetRoomSource(TestRoom);
+  runner.currentRoom = 0;
+  runner.gameSpeed = 30;
+  runner.fps = 57;
+  RunnerVariables_FrameStarted(5000000);
+  RunnerVariables_FrameStarted(5016667);
+  Platform_SetCaption("kslc caption");
+
+  int64_t before = Platform_MicroTime();
+  RunChecks("check_runner_vars");
+  int64_t after = Platform_MicroTime();
+  EXPECT_EQ(runner.gameSpeed, 45) << "room_speed = 45 sets the runner's speed";
+  EXPECT_STREQ(Platform_Caption(), "room 640") << "room_caption sets the window's caption";
+
+  ASSERT_GE(g_rec.trace.size(), 3u);
+  std::vector<std::string> last(g_rec.trace.end() - 3, g_rec.trace.end());
+  EXPECT_EQ(last[0], Platform_ProgramFolder());
+  const char* tmp = std::getenv("TMPDIR");
+  EXPECT_EQ(last[1], tmp && tmp[0] == '/' ? Platform_NormalisePath(std::string(tmp) + "/") : std::string("/tmp/"));
+  // Whole milliseconds since the variables were registered.
+  double now = std::stod(last[2]);
+  EXPECT_EQ(now, std::floor(now));
+  EXPECT_GE(now, std::floor((before - g_registeredBy) / 1000.0));
+  EXPECT_LE(now, (after - g_registeringFrom) / 1000.0);
+
+  // Without a room (before the first one starts) the size reads 0.
+  runner.currentRoom = -1;
+  DynValue width = DynValue_MakeUndefined();
+  ASSERT_TRUE(Variable_GetValue(probe_, Variable_Find("room_width"), ARRAY_INDEX_NONE, &width));
+  EXPECT_EQ(width.Kind(), KIND_NUMBER);
+  EXPECT_EQ(width.real, 0);
+
+  RunnerVariables_SetRoomSource(nullptr);
+  runner.currentRoom = savedRoom;
+  runner.gameSpeed = savedSpeed;
+  runner.fps = savedFps;
+  Platform_SetCaption(savedCaption.c_str());
 }

@@ -35,6 +35,51 @@ TEST(FilePlacementTest, SaveAreaInsideTheCurrentDirectoryIsNotRedirectedTwice) {
   EXPECT_EQ(rel, "x");
 }
 
+// The same names land in the same place of the save area whatever folder the
+// program was started from: names under working_directory at the root under
+// their name relative to it, relative names under the name as written.
+TEST(FilePlacementTest, NamesLandInTheSamePlaceFromEveryStartingFolder) {
+  const std::string save = "/data/game/", work = "/repo/build/";
+  const struct {
+    const char* name;
+    const char* relative;
+  } names[] = {
+      {"/repo/build/frame1_data.dat", "frame1_data.dat"},
+      {"/repo/build/frames/f1.dat", "frames/f1.dat"},
+      {"/repo/build/a/../f2.dat", "f2.dat"},
+      {"frame1_data.dat", "frame1_data.dat"},
+      {"sub/x.dat", "sub/x.dat"},
+      {"/data/game/y.dat", "y.dat"},
+  };
+  // The repository (the program started as build/mobwright), the program's
+  // own folder, a folder below it, a home folder, the root.
+  for (const std::string cwd : {"/repo/", "/repo/build/", "/repo/build/sub/", "/home/u/", "/"}) {
+    for (const auto& n : names) {
+      std::string rel;
+      EXPECT_TRUE(Files_Place(n.name, save, cwd, work, &rel)) << n.name << " from " << cwd;
+      EXPECT_EQ(rel, n.relative) << n.name << " from " << cwd;
+    }
+  }
+}
+
+TEST(FilePlacementTest, OtherFolderTakesWhatTheFirstDoesNotHold) {
+  const std::string save = "/data/game/", work = "/repo/build/";
+  std::string rel;
+  // An absolute name of the current directory outside working_directory.
+  EXPECT_TRUE(Files_Place("/home/u/notes.dat", save, "/home/u/", work, &rel));
+  EXPECT_EQ(rel, "notes.dat");
+  // A relative name that climbs out of the current directory into working_directory.
+  EXPECT_TRUE(Files_Place("../x.dat", save, "/repo/build/sub/", work, &rel));
+  EXPECT_EQ(rel, "x.dat");
+  // ... and one that climbs out of both.
+  EXPECT_FALSE(Files_Place("../x.dat", save, "/repo/", work, &rel));
+  EXPECT_FALSE(Files_Place("/repo/build/../x.dat", save, "/repo/build/", work, &rel));
+  EXPECT_FALSE(Files_Place("/repo/x.dat", save, "/home/u/", work, &rel));
+  // A save area inside working_directory keeps its own names.
+  EXPECT_TRUE(Files_Place("/repo/build/save/x.dat", "/repo/build/save/", "/", work, &rel));
+  EXPECT_EQ(rel, "x.dat");
+}
+
 TEST(FilePlacementTest, NormalisingNeverClimbsAboveTheRoot) {
   EXPECT_EQ(Platform_NormalisePath("/../../etc//x/./"), "/etc/x/");
   EXPECT_EQ(Platform_NormalisePath("/a/b/../../.."), "/");
@@ -94,6 +139,43 @@ TEST_P(FilesTest, WorkingDirectoryEndsInASeparatorAndLeadsIntoTheSaveArea) {
   EXPECT_TRUE(Exists("frame1_data.dat"));  // relative to the current directory
   EXPECT_TRUE(Exists(save_ + "frame1_data.dat"));
   EXPECT_FALSE(Exists(work_ + "frame2_data.dat"));
+}
+
+// A file saved under working_directory while the program runs from the
+// folder above it is the file found, loaded and deleted while it runs from
+// working_directory itself, and the other way round: both are the same file
+// at the save area's root.
+TEST_P(FilesTest, SaveFilesAreTheSameFromEitherStartingFolder) {
+  const std::string above = root_.Path();  // the folder that holds work_
+  const std::string name = WorkingDirectoryVariable() + "frame1_data.dat";
+  int map = static_cast<int>(Call("ds_map_create").Real());
+  Call("ds_map_add", {map, "frame", 1});
+
+  std::filesystem::current_path(above);
+  Call("ds_map_secure_save", {map, name});
+  EXPECT_TRUE(std::filesystem::exists(save_ + "frame1_data.dat"));
+  EXPECT_FALSE(std::filesystem::exists(save_ + "work/frame1_data.dat"));
+
+  std::filesystem::current_path(work_);
+  EXPECT_TRUE(Exists(name));
+  EXPECT_TRUE(Exists("frame1_data.dat"));
+  int loaded = Load(name);
+  ASSERT_GE(loaded, 0);
+  EXPECT_EQ(Call("ds_map_find_value", {loaded, "frame"}).Real(), 1);
+  Call("ds_map_replace", {map, "frame", 2});
+  Call("ds_map_secure_save", {map, name});
+
+  std::filesystem::current_path(above);
+  int again = Load(name);
+  ASSERT_GE(again, 0);
+  EXPECT_EQ(Call("ds_map_find_value", {again, "frame"}).Real(), 2);
+  EXPECT_EQ(Call("file_delete", {name}).Real(), 1);
+  std::filesystem::current_path(work_);
+  EXPECT_FALSE(Exists(name));
+  EXPECT_FALSE(std::filesystem::exists(save_ + "frame1_data.dat"));
+  // Nothing was ever written outside the save area.
+  EXPECT_FALSE(std::filesystem::exists(work_ + "frame1_data.dat"));
+  EXPECT_FALSE(std::filesystem::exists(above + "frame1_data.dat"));
 }
 
 TEST_P(FilesTest, DefaultWorkingDirectoryIsTheProgramFolder) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -147,6 +148,50 @@ TEST(Program, DamagedTexturePagePixelsEndTheRunWithAMessage) {
   EXPECT_NE(text.find("Entering main loop."), std::string::npos) << text;
   std::remove(damaged.c_str());
   std::remove(log.c_str());
+}
+
+// Where the program puts the files of working_directory must not depend on
+// the folder it was started from. It says at start-up where they go; started
+// from its own folder, from the folder above it (build/mobwright from the
+// repository) and from an unrelated folder, it names the same place: the
+// root of the save folder under $XDG_DATA_HOME.
+TEST(Program, WorkingDirectoryFilesGoToTheSaveFolderRootFromEveryStartingFolder) {
+  namespace fs = std::filesystem;
+  const std::string dataHome = TempPath("data_home");
+  const std::string elsewhere = TempPath("elsewhere");
+  fs::create_directories(dataHome);
+  fs::create_directories(elsewhere);
+  const fs::path programFolder = fs::path(kProgram).parent_path();
+  const std::string folders[] = {programFolder.string(), programFolder.parent_path().string(), elsewhere};
+
+  auto lineAfter = [](const std::string& text, const std::string& label) {
+    size_t at = text.find(label);
+    if (at == std::string::npos) return std::string("<no \"" + label + "\" line>");
+    at += label.size();
+    return text.substr(at, text.find('\n', at) - at);
+  };
+  std::string firstSaveFolder;
+  for (const std::string& folder : folders) {
+    std::string log = TempPath("started_elsewhere.log");
+    std::string command = "cd '" + folder + "' && XDG_DATA_HOME='" + dataHome + "' " + kProgram +
+                          " -headless -noaudio -nowait -frames 1 > '" + log + "' 2>&1";
+    int status = std::system(command.c_str());
+    std::string text = ReadFile(log);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "from " << folder << ":\n" << text;
+    std::string saveFolder = lineAfter(text, "Save folder: ");
+    std::string filesGoTo = lineAfter(text, "Files under working_directory go to: ");
+    // <data home>/<game name>/
+    ASSERT_EQ(saveFolder.rfind(dataHome + "/", 0), 0u) << "from " << folder << ": " << saveFolder;
+    EXPECT_EQ(saveFolder.back(), '/');
+    EXPECT_EQ(saveFolder.find('/', dataHome.size() + 1), saveFolder.size() - 1) << saveFolder;
+    EXPECT_EQ(filesGoTo, saveFolder) << "started from " << folder;
+    if (firstSaveFolder.empty()) firstSaveFolder = saveFolder;
+    EXPECT_EQ(saveFolder, firstSaveFolder) << "started from " << folder;
+    EXPECT_TRUE(fs::is_directory(saveFolder));
+    std::remove(log.c_str());
+  }
+  fs::remove_all(dataHome);
+  fs::remove_all(elsewhere);
 }
 
 TEST(Program, BadCommandLineAndMissingGameFail) {

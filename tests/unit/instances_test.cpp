@@ -111,6 +111,27 @@ TEST_F(InstancesTest, DepthWritesResortAtTheEndOfTheStep) {
   EXPECT_EQ(RoomOrder(), (std::vector<int>{b->id, a->id}));
 }
 
+// A write of the depth an instance already has is no change: it keeps its
+// place among instances of equal depth, also after a change and a change back
+// within the step; a real change files it behind its new equals.
+TEST_F(InstancesTest, UnchangedDepthKeepsItsPlaceAmongEquals) {
+  AddObject(0, "obj_A");
+  CInstance* a = Instance_Create(0, 0, 0, 2);
+  CInstance* b = Instance_Create(0, 0, 0, 2);
+  CInstance* c = Instance_Create(0, 0, 0, 2);
+  Cell same(2), other(7);
+  const int depth = Variable_Find("depth");
+  Variable_SetValue(a, depth, ARRAY_INDEX_NONE, &same.v);
+  Variable_SetValue(b, depth, ARRAY_INDEX_NONE, &other.v);
+  Variable_SetValue(b, depth, ARRAY_INDEX_NONE, &same.v);
+  Room_ApplyResort();
+  EXPECT_EQ(RoomOrder(), (std::vector<int>{a->id, b->id, c->id}));
+  Variable_SetValue(a, depth, ARRAY_INDEX_NONE, &other.v);
+  Variable_SetValue(c, depth, ARRAY_INDEX_NONE, &other.v);
+  Room_ApplyResort();
+  EXPECT_EQ(RoomOrder(), (std::vector<int>{b->id, a->id, c->id}));
+}
+
 TEST_F(InstancesTest, InstanceCreatedInsideCreateFinishesFirst) {
   AddObject(0, "obj_Outer")->AddEvent(ev_create, 0, 4);
   AddObject(1, "obj_Inner")->AddEvent(ev_create, 0, 0);

@@ -113,3 +113,61 @@ TEST_F(ConversionsTest, TruthIsAboveOneHalf) {
   EXPECT_TRUE(DynValue_ToBool(&(const DynValue&)DynValue_MakeInt32(1)));
   EXPECT_FALSE(DynValue_ToBool(&(const DynValue&)DynValue_MakeUndefined()));
 }
+
+// Text becomes a number only when it starts with plain decimal text: blanks,
+// a sign, digits with one decimal point, an exponent. The words and the
+// hexadecimal form that the C library's converter takes are text like any
+// other and give 0, the value of text that is not a number; so does a number
+// too large for a real. The same holds for real(), for truth and for the
+// integer conversions.
+TEST_F(ConversionsTest, OnlyPlainDecimalTextBecomesANumber) {
+  struct Case {
+    const char* text;
+    double expected;
+  };
+  const std::string nines(400, '9');  // beyond the largest real
+  const Case cases[] = {
+      // words and hexadecimal
+      {"nan", 0}, {"NaN", 0}, {"-nan", 0}, {"nan(1)", 0}, {"inf", 0}, {"-inf", 0}, {"+inf", 0}, {"INF", 0},
+      {"infinity", 0}, {"Infinity", 0}, {"0x8", 0}, {"0X1p3", 0}, {"-0x10", 0}, {" 0x8", 0},
+      // decimal text
+      {"1e3", 1000}, {"1E-2", 0.01}, {"-2.5e+1", -25}, {" 12 ", 12}, {"\t7\n", 7}, {"-4.5", -4.5}, {"+4.5", 4.5},
+      {".5", 0.5}, {"5.", 5}, {"-.5", -0.5}, {"007", 7},
+      // a number followed by other text: the number
+      {"1.2.3", 1.2}, {"12.75abc", 12.75}, {"2e", 2}, {"2e+", 2}, {"3ex", 3}, {"4 5", 4},
+      // no number at all
+      {"", 0}, {"-", 0}, {"+", 0}, {".", 0}, {"-.", 0}, {"e5", 0}, {"- 5", 0}, {"abc", 0},
+      // beyond what a real holds
+      {"1e999", 0}, {"-1e999", 0}, {"1e-999", 0}, {nines.c_str(), 0},
+  };
+  int real = Function_Find("real");
+  ASSERT_GE(real, 0);
+  for (const Case& c : cases) {
+    Cell text(c.text);
+    double converted = DynValue_ToReal(&text.v);
+    EXPECT_TRUE(std::isfinite(converted)) << '"' << c.text << '"';
+    EXPECT_EQ(converted, c.expected) << '"' << c.text << '"';
+
+    Cell result;
+    DynValue* args[] = {&text.v};
+    Function_CallById(nullptr, nullptr, &result.v, 1, real, args);
+    ASSERT_EQ(result.v.Kind(), KIND_NUMBER) << '"' << c.text << '"';
+    EXPECT_EQ(result.v.real, c.expected) << "real(\"" << c.text << "\")";
+
+    EXPECT_EQ(DynValue_ToBool(&text.v), c.expected > 0.5) << '"' << c.text << '"';
+  }
+  // The largest real and the smallest one above zero are still read.
+  Cell largest("1.7976931348623157e308");
+  EXPECT_EQ(DynValue_ToReal(&largest.v), std::numeric_limits<double>::max());
+  Cell tiny("4.9e-324");
+  EXPECT_EQ(DynValue_ToReal(&tiny.v), std::numeric_limits<double>::denorm_min());
+
+  // The integer conversions read decimal digits only, too.
+  const Case integers[] = {{"0x8", 0}, {"inf", 0}, {"nan", 0}, {" 12 ", 12}, {"-4.5", -4}, {"1.2.3", 1}, {"", 0}, {"-", 0}};
+  for (const Case& c : integers) {
+    Cell text(c.text);
+    EXPECT_EQ(DynValue_ToInt32(&text.v), static_cast<int32_t>(c.expected)) << '"' << c.text << '"';
+    EXPECT_EQ(DynValue_ToInt64(&text.v), static_cast<int64_t>(c.expected)) << '"' << c.text << '"';
+  }
+  EXPECT_FALSE(TakeError());
+}

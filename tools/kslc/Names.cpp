@@ -10,7 +10,8 @@ namespace {
 
 // The runtime registers these at start-up (instance fields, input, room and
 // system state). A name here is never given a user slot: the generated code
-// asks the runtime by id, resolved at load.
+// asks the runtime by id, resolved at load. A test holds this list and the
+// runtime's table against each other both ways.
 const char* const kBuiltinVariables[] = {
     // instance
     "x", "y", "depth", "id", "object_index", "sprite_index", "image_index", "image_speed", "image_xscale",
@@ -18,13 +19,13 @@ const char* const kBuiltinVariables[] = {
     "persistent", "xstart", "ystart", "xprevious", "yprevious", "hspeed", "vspeed", "direction", "speed", "friction",
     "gravity", "gravity_direction", "alarm", "path_index", "path_scale", "timeline_index", "timeline_speed",
     "sprite_width", "sprite_height", "sprite_xoffset", "sprite_yoffset", "bbox_left", "bbox_right", "bbox_top",
-    "bbox_bottom", "layer",
+    "bbox_bottom",
     // input
     "mouse_x", "mouse_y", "mouse_button", "mouse_lastbutton", "keyboard_string", "keyboard_key", "keyboard_lastkey",
     "keyboard_lastchar",
     // room and system
     "room", "room_width", "room_height", "room_speed", "room_caption", "working_directory", "program_directory",
-    "temp_directory", "fps", "fps_real", "current_time", "delta_time", "instance_count", "os_type",
+    "temp_directory", "fps", "current_time", "delta_time", "instance_count", "os_type",
 };
 
 // The built-in functions of the runtime, as each family registers them at
@@ -84,6 +85,8 @@ const Constant kConstants[] = {
     {"c_ltgray", 12632256}, {"c_ltgrey", 12632256}, {"c_maroon", 128}, {"c_navy", 8388608}, {"c_olive", 32896},
     {"c_orange", 4235519}, {"c_purple", 8388736}, {"c_red", 255}, {"c_silver", 12632256}, {"c_teal", 8421376},
     {"c_white", 16777215}, {"c_yellow", 65535},
+    // os_type on Linux, the one platform the runtime runs on
+    {"os_linux", 6},
     // mouse buttons
     {"mb_any", -1}, {"mb_none", 0}, {"mb_left", 1}, {"mb_right", 2}, {"mb_middle", 3},
     // keys (the platform's virtual-key codes)
@@ -130,6 +133,13 @@ bool Names_BuiltinFunction(const std::string& name, int* arguments) {
   if (it == functions.end()) return false;
   *arguments = it->second;
   return true;
+}
+
+// Every built-in variable name, in the list's order; for the test that holds
+// the list against the runtime's table.
+const std::vector<std::string>& Names_BuiltinVariables() {
+  static const std::vector<std::string> all(std::begin(kBuiltinVariables), std::end(kBuiltinVariables));
+  return all;
 }
 
 const std::vector<BuiltinFunctionName>& Names_BuiltinFunctions() {
