@@ -194,6 +194,8 @@ void Graphics_Shutdown() {
   Batch_Reset();
   state.renderer = nullptr;
   state.cursorSetter = nullptr;
+  state.cursorChosen = CURSOR_ARROW;
+  state.cursorShown = CURSOR_ARROW;
   state.source = nullptr;
   state.entries.clear();
   state.pages.clear();

@@ -137,13 +137,26 @@ CursorShape Cursor_FromValue(int32_t value) {
   }
 }
 
-void Graphics_SetCursorSetter(CursorSetter setter) { Graphics_State().cursorSetter = setter; }
+void Graphics_SetCursorSetter(CursorSetter setter) {
+  GraphicsState& state = Graphics_State();
+  state.cursorSetter = setter;
+  // A new window starts with the platform's arrow; the choice is shown on it
+  // at the next frame.
+  state.cursorShown = CURSOR_ARROW;
+}
 
 void Graphics_SetCursor(int32_t value) {
   GraphicsState& state = Graphics_State();
   state.cursor = value;
   CursorShape shape = Cursor_FromValue(value);
-  if (shape != CURSOR_KEEP && state.cursorSetter) state.cursorSetter(shape);
+  if (shape != CURSOR_KEEP) state.cursorChosen = shape;
+}
+
+void Graphics_ApplyCursor() {
+  GraphicsState& state = Graphics_State();
+  if (state.cursorChosen == state.cursorShown || !state.cursorSetter) return;
+  state.cursorSetter(state.cursorChosen);
+  state.cursorShown = state.cursorChosen;
 }
 
 void Graphics_RegisterBuiltins() {

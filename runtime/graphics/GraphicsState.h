@@ -33,7 +33,12 @@ struct GraphicsState {
   // Integer bounds of the current view in room coordinates (culling).
   int32_t viewLeft = 0, viewTop = 0, viewRight = 1024, viewBottom = 768;
 
-  int32_t cursor = 0;  // last value given to window_set_cursor
+  // window_set_cursor only records its choice; the runner shows the frame's
+  // last choice once per frame (Graphics_ApplyCursor), so code that picks one
+  // cursor and then another within a step does not make the pointer flicker.
+  int32_t cursor = 0;                     // last value given to window_set_cursor
+  CursorShape cursorChosen = CURSOR_ARROW;  // the last value's shape, values that pick none aside
+  CursorShape cursorShown = CURSOR_ARROW;   // what the platform shows (its own start: the arrow)
 
   Renderer* renderer = nullptr;
   CursorSetter cursorSetter = nullptr;
@@ -58,3 +63,8 @@ struct GraphicsState {
 };
 
 GraphicsState& Graphics_State();
+
+// Hands the cursor chosen since the last call to the platform when it differs
+// from the one shown. The runner calls it once per frame, after the step and
+// the Draw events, before the frame is presented.
+void Graphics_ApplyCursor();

@@ -7,6 +7,7 @@ namespace {
 struct ClipboardState {
   std::string text;
   const ClipboardImplementation* implementation = nullptr;
+  bool set = false;  // a text was put through the current implementation
 };
 
 ClipboardState& State() {
@@ -30,10 +31,20 @@ const ClipboardImplementation& Current() {
 
 }  // namespace
 
-bool Platform_SetClipboardText(const char* utf8) { return Current().setText(utf8 ? utf8 : ""); }
+bool Platform_SetClipboardText(const char* utf8) {
+  State().set = true;
+  return Current().setText(utf8 ? utf8 : "");
+}
 
 std::string Platform_GetClipboardText() { return Current().getText(); }
 
+bool Platform_ClipboardTextIfSet(std::string* utf8) {
+  if (!State().set) return false;
+  *utf8 = Current().getText();
+  return true;
+}
+
 void Platform_SetClipboardImplementation(const ClipboardImplementation* implementation) {
   State().implementation = implementation;
+  State().set = false;
 }

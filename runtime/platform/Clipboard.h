@@ -16,6 +16,11 @@ struct ClipboardImplementation {
 
 bool Platform_SetClipboardText(const char* utf8);
 std::string Platform_GetClipboardText();
+// The clipboard's text when the program has put one there (an empty one
+// included) through the current implementation; false, and *utf8 left as it
+// is, when it never has. The state dump tells the two apart.
+bool Platform_ClipboardTextIfSet(std::string* utf8);
 
-// Replaces the implementation; null restores the in-process one.
+// Replaces the implementation; null restores the in-process one. The
+// clipboard then counts as never set until the next Platform_SetClipboardText.
 void Platform_SetClipboardImplementation(const ClipboardImplementation* implementation);

@@ -75,16 +75,18 @@ bool Runner_ParseCommandLine(int argc, const char* const* argv, RunnerOptions* o
         *error = std::string("-frames takes a frame count, not '") + v + "'";
         return false;
       }
-    } else if (std::strcmp(arg, "-screenshot") == 0) {
+    } else if (std::strcmp(arg, "-screenshot") == 0 || std::strcmp(arg, "-dumpstate") == 0) {
+      // Both may be given several times, one frame and file each.
       const char* frame = value(arg);
       if (!frame) return false;
       const char* file = value(arg);
       if (!file) return false;
-      if (!ParseInteger(frame, &options->screenshotFrame) || options->screenshotFrame < 0) {
-        *error = std::string("-screenshot takes a frame number and a file, not '") + frame + "'";
+      FrameFile request{-1, file};
+      if (!ParseInteger(frame, &request.frame) || request.frame < 0) {
+        *error = std::string(arg) + " takes a frame number and a file, not '" + frame + "'";
         return false;
       }
-      options->screenshotFile = file;
+      (std::strcmp(arg, "-screenshot") == 0 ? options->screenshots : options->stateDumps).push_back(request);
     } else {
       // Known options without an effect here, and anything else, are ignored.
       (void)kIgnoredOptions;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "code/CompiledCode.h"
 
@@ -11,6 +12,12 @@ constexpr int ROOM_REQUEST_NONE = -1;
 constexpr int ROOM_REQUEST_END_GAME = -100;
 constexpr int ROOM_REQUEST_RESTART = -200;
 constexpr int ROOM_REQUEST_ABORT = -400;
+
+// A file to write after one frame's step and draw (-screenshot, -dumpstate).
+struct FrameFile {
+  int64_t frame;
+  std::string file;
+};
 
 struct RunnerOptions {
   std::string gameFile;         // -game FILE
@@ -24,8 +31,8 @@ struct RunnerOptions {
   std::string playbackFile;     // -playback FILE
   bool exitAfterPlayback = false;  // -exit
   int64_t maxFrames = -1;          // -frames N (ours): end after N frames
-  int64_t screenshotFrame = -1;    // -screenshot FRAME FILE (ours)
-  std::string screenshotFile;
+  std::vector<FrameFile> screenshots;  // -screenshot FRAME FILE (ours), repeatable
+  std::vector<FrameFile> stateDumps;   // -dumpstate FRAME FILE (ours), repeatable
   bool noErrors = false;        // -noerrors: errors do not end the game
 };
 

@@ -10,6 +10,7 @@
 #include "data/GameData.h"
 #include "data/PngDecode.h"
 #include "graphics/Graphics.h"
+#include "graphics/GraphicsState.h"
 #include "platform/SdlContext.h"
 #include "platform/SdlRenderer.h"
 #include "run/Runner.h"
@@ -56,6 +57,8 @@ bool RunnerGraphics_UpdatePages(bool wait) {
 
 void RunnerGraphics_DrawFrame() {
   Graphics_DrawFrame(GameData_Room(Runner_State().currentRoom));
+  // The cursor that the step and the Draw events chose last, once per frame.
+  Graphics_ApplyCursor();
   Graphics_Present();
 }
 

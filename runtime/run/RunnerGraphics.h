@@ -9,7 +9,8 @@ void RunnerGraphics_BuildResources();
 // Makes the textures of pages decoded since; wait: until all are decoded.
 // False, after reporting it, when a page's data is damaged.
 bool RunnerGraphics_UpdatePages(bool wait);
-// Draws the current room and presents the frame.
+// Draws the current room, shows the cursor chosen during the frame, and
+// presents the frame.
 void RunnerGraphics_DrawFrame();
 bool RunnerGraphics_Screenshot(const char* path);
 // Shows "splash.png" while the game loads.

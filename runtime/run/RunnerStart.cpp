@@ -29,6 +29,8 @@
 #include "run/Runner.h"
 #include "run/RunnerGraphics.h"
 #include "run/RunnerInternal.h"
+#include "run/RunnerVariables.h"
+#include "run/StateDump.h"
 #include "sound/Audio.h"
 
 namespace {
@@ -166,6 +168,12 @@ void PlayScriptedEvents() {
   RunnerPrivate& p = Private();
   while (p.playbackNext < p.playback.size() && p.playback[p.playbackNext].frame <= p.state.frameCounter)
     DispatchEvent(p.playback[p.playbackNext++].event);
+}
+
+bool HasFrameFile(const std::vector<FrameFile>& files, int64_t frame) {
+  for (const FrameFile& file : files)
+    if (file.frame == frame) return true;
+  return false;
 }
 
 void FatalError() {
@@ -315,6 +323,7 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
   if (runner.options.noErrors) Error_State().continueAfterErrors = true;
   Error_SetFatalHandler(FatalError);
   Builtins_RegisterAll();
+  RunnerVariables_Register();
 
   DebugConsole().Output("\n***************************************\n*     Quillon Games Runner v%d.%d(%d)[r%d]    *\n***************************************\t \n",
                         kRunnerVersionMajor, kRunnerVersionMinor, kRunnerVersionBuild, kRunnerRevision);
@@ -425,6 +434,7 @@ void Runner_Frame() {
   RunnerState& runner = p.state;
   p.pacer.Wait(runner.gameSpeed, runner.sleepMargin, runner.waitEnabled, kPlatformClock);
   runner.fps = p.pacer.Fps();
+  RunnerVariables_FrameStarted(Platform_MicroTime());
   if (p.frameHook) p.frameHook(runner.frameCounter);
   Platform_ProcessMessages();
   PlayScriptedEvents();
@@ -435,7 +445,7 @@ void Runner_Frame() {
     // without a late frame. Unpaced runs (scripts, tests) wait from the
     // second frame on, and a frame to be saved as a screenshot always waits,
     // so that what they see does not depend on the decoder's speed.
-    bool waitForPages = runner.options.screenshotFrame == runner.frameCounter ||
+    bool waitForPages = HasFrameFile(runner.options.screenshots, runner.frameCounter) ||
                         (!runner.waitEnabled && runner.frameCounter > 0);
     if (runner.newRoomRequest == ROOM_REQUEST_NONE && !RunnerGraphics_UpdatePages(waitForPages))
       runner.newRoomRequest = ROOM_REQUEST_ABORT;
@@ -447,7 +457,11 @@ void Runner_Frame() {
     PageDecoder_Begin();
     Audio_BeginOpening();
     Audio_Update();
-    if (runner.options.screenshotFrame == runner.frameCounter) RunnerGraphics_Screenshot(runner.options.screenshotFile.c_str());
+    // Screenshots and state dumps show the frame as its step and draw left it.
+    for (const FrameFile& shot : runner.options.screenshots)
+      if (shot.frame == runner.frameCounter) RunnerGraphics_Screenshot(shot.file.c_str());
+    for (const FrameFile& dump : runner.options.stateDumps)
+      if (dump.frame == runner.frameCounter) StateDump_Write(runner.frameCounter, dump.file.c_str());
     ++runner.frameCounter;
   }
   if (!p.playback.empty() && runner.options.exitAfterPlayback && runner.frameCounter > p.playbackLastFrame + 1 &&

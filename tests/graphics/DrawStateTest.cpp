@@ -143,12 +143,11 @@ TEST_F(GraphicsTest, SpriteQueriesNeverFail) {
 TEST_F(GraphicsTest, CursorValuesPickTheirStockCursor) {
   g_cursorCalls.clear();
   Graphics_SetCursorSetter(RecordCursor);
-  Call("window_set_cursor", {Real(-1)});
-  Call("window_set_cursor", {Real(-3)});
-  Call("window_set_cursor", {Real(-15)});
-  Call("window_set_cursor", {Real(-21)});
-  Call("window_set_cursor", {Real(5)});    // stored, changes nothing
-  Call("window_set_cursor", {Real(-23)});  // likewise
+  // One value a frame: the runner shows each frame's choice once (Graphics_ApplyCursor).
+  for (double value : {-1.0, -3.0, -15.0, -21.0, 5.0 /* stored, changes nothing */, -23.0 /* likewise */}) {
+    Call("window_set_cursor", {Real(value)});
+    Graphics_ApplyCursor();
+  }
   ASSERT_EQ(g_cursorCalls.size(), 4u);
   EXPECT_EQ(g_cursorCalls[0], CURSOR_NONE);
   EXPECT_EQ(g_cursorCalls[1], CURSOR_CROSS);
