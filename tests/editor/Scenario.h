@@ -1,0 +1,178 @@
+// Editor scenarios: a text file of input-script lines and expectations (see
+// README.md beside this file), run against the real program. This header is
+// the scenario's reader and checker; scenario_test.cpp runs the program.
+//
+//   ParseScenario   the file's lines -> runs: input lines, frames to run,
+//                   expectations, changes to saved files between runs
+//   ParseDump       a -dumpstate file -> instances, lists, maps, clipboard
+//   Evaluate        a reference such as obj_List_Object#0.object.depth -> a value
+//   Check           one expectation against what a run left (dumps, pictures,
+//                   log, save folder, exit code) -> passed or the actual value
+//   NameMatches     a save-folder name against a pattern with one '*'
+//   ApplySaveChange a `save` line's change to the files in the save folder
+//   FirstDifference where two texts part, for people to read
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "data/PngDecode.h"
+
+namespace scenario {
+
+// A value read from a dump or written in a scenario. Missing is the value of
+// a reference that leads nowhere; `text` then says why.
+struct Value {
+  enum class Kind { Missing, Undefined, Number, String };
+  Kind kind = Kind::Missing;
+  double number = 0;
+  std::string text;
+
+  static Value Number(double d);
+  static Value String(std::string s);
+  static Value Undefined();
+  static Value Missing(std::string why);
+  // 512, "text", undefined, or (none: why).
+  std::string Describe() const;
+};
+
+// What an expectation compares with: a literal, or a reference into the dump.
+struct Operand {
+  bool isReference = false;
+  Value literal;
+  std::string reference;
+};
+
+enum class Op { Equal, NotEqual, Less, Greater, LessOrEqual, GreaterOrEqual, Near };
+
+struct Expectation {
+  enum class Kind { Value, Count, List, Map, Pixel, Log, NoLog, File, NoFile, Files, Clipboard, Exit };
+  Kind kind = Kind::Value;
+  int line = 0;      // in the scenario file, from 1
+  std::string text;  // the line as written
+  int64_t frame = -1;  // the dump or picture it reads; -1 for log, files and exit
+  // Value, List, Map: the reference; Count: the object; Log: the text;
+  // File, Files: the name or pattern; Clipboard: the file it is compared with
+  // ("" when it is compared with `expected`).
+  std::string subject;
+  Op op = Op::Equal;
+  Operand expected;                                       // Value, Count, Files, Clipboard
+  std::vector<Operand> items;                             // List
+  std::vector<std::pair<std::string, Operand>> entries;   // Map
+  int x = 0, y = 0;                                       // Pixel
+  int rgb[3] = {0, 0, 0};                                 // Pixel
+  int exitCode = 0;                                       // Exit
+};
+
+// A change to the saved files between two runs, as a damaged disk or a copy
+// from another machine would make it.
+struct SaveChange {
+  enum class Kind { Flip, Cut, Delete, Retag, Copy };
+  Kind kind = Kind::Flip;
+  int line = 0;
+  std::string text;      // the line as written
+  std::string name;      // in the save folder; one '*' may stand for any run of characters
+  int64_t number = 0;    // Flip: the byte's offset (negative: from the end); Cut: the length left
+  std::string from;      // Copy: the file copied in, relative to the scenario's folder
+};
+
+// One run of the program, from its start to its end.
+struct Run {
+  int number = 1;     // from 1
+  int firstLine = 0;  // the `restart` line that starts it; 0 for the first run
+  std::vector<std::string> inputLines;  // handed to -playback as they are
+  int64_t framesToRun = 0;              // `run N`, else the greatest frame named + 2
+  std::vector<Expectation> expectations;
+  bool expectsExit = false;  // an `expect exit` line replaces the default (exit code 0)
+  // The `save` lines written among this run's lines: applied in order after
+  // this run ends, before the next one starts.
+  std::vector<SaveChange> changesAfter;
+
+  std::set<int64_t> DumpFrames() const;
+  std::set<int64_t> PictureFrames() const;
+};
+
+// The lines before the first `restart` are the first run, whose members the
+// scenario holds itself (a one-run scenario is read like a Run); each
+// `restart` starts one of laterRuns, with the same save folder.
+struct Scenario : Run {
+  std::vector<Run> laterRuns;
+
+  // Every run in order, the first one first.
+  std::vector<const Run*> Runs() const;
+};
+
+// Reads a scenario. Every line that cannot be read adds "line N: <why>: <line>"
+// to *errors; false when there is any.
+bool ParseScenario(const std::string& text, Scenario* scenario, std::vector<std::string>* errors);
+
+// A state dump read back (see runtime/run/StateDump.h for its layout).
+struct DumpInstance {
+  std::string object;
+  int64_t id = 0;
+  std::map<std::string, Value> fields;     // object, id, depth, x, y, image_angle, sprite_index, mask_index
+  std::map<std::string, Value> variables;  // user variables by name
+};
+struct Dump {
+  int64_t frame = -1;
+  Value clipboard;  // a String, Undefined when never set, Missing in a dump without one
+  std::vector<DumpInstance> instances;  // in the room's order
+  std::map<std::string, std::vector<Value>> lists;                             // by handle text
+  std::map<std::string, std::vector<std::pair<std::string, Value>>> maps;      // by handle text, entries in order
+
+  const DumpInstance* FindId(int64_t id) const;
+  // The live instances of an object, by ascending id.
+  std::vector<const DumpInstance*> OfObject(const std::string& object) const;
+};
+bool ParseDump(const std::string& json, Dump* dump, std::string* error);
+
+// A reference's value in a dump. A user variable wins over the built-in field
+// of the same name (so obj_List_Object#0.object is the row's `object` variable).
+Value Evaluate(const Dump& dump, const std::string& reference);
+Value Resolve(const Dump& dump, const Operand& operand);
+// Whether `actual op expected` holds: numbers equal within 1e-6, strings
+// exactly; a Missing value never satisfies anything.
+bool Compare(const Value& actual, Op op, const Value& expected);
+
+// Everything a run of the program left behind.
+struct RunResult {
+  int exitCode = 0;
+  std::string log;         // the -output file
+  std::string saveFolder;  // the game's save folder (with a trailing '/'), "" when unknown
+  std::string scenarioFolder;  // where the scenario file lies (with a trailing '/'): files it names are read from there
+  std::map<int64_t, Dump> dumps;
+  std::map<int64_t, DecodedImage> pictures;
+  std::map<int64_t, std::string> unreadable;  // frame -> why its dump or picture could not be read
+};
+
+struct Outcome {
+  bool passed = false;
+  std::string actual;  // what was found, for the failure message
+};
+Outcome Check(const Expectation& expectation, const RunResult& run);
+
+// Names in the save folder use '/' between folders. A pattern may hold one
+// '*', which stands for any run of characters (none included) other than '/'.
+bool NameMatches(const std::string& pattern, const std::string& name);
+// The regular files under a folder, by their names relative to it, sorted.
+std::vector<std::string> FilesUnder(const std::string& folder);
+// Those of FilesUnder(folder) that the pattern matches.
+std::vector<std::string> MatchingFiles(const std::string& folder, const std::string& pattern);
+
+// Applies a change to the files in the save folder (with a trailing '/');
+// scenarioFolder is where a copied file is read from. The name must match
+// exactly one file (Copy: it names the new file and holds no '*'). On success
+// *report says what was done; otherwise it says why nothing was.
+bool ApplySaveChange(const SaveChange& change, const std::string& saveFolder, const std::string& scenarioFolder,
+                     std::string* report);
+
+// "" when the texts are the same; otherwise where they part: the character's
+// position (from 1) with its line and column, then that line of each text,
+// quoted with tabs and other control characters shown as escapes.
+std::string FirstDifference(const std::string& actual, const std::string& expected);
+
+}  // namespace scenario

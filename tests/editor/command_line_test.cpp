@@ -1,0 +1,56 @@
+// The options that scenarios hand the program: -screenshot and -dumpstate,
+// each repeatable, one frame and one file per use.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "run/Runner.h"
+
+namespace {
+
+bool Parse(std::vector<const char*> arguments, RunnerOptions* options, std::string* error) {
+  arguments.insert(arguments.begin(), "mobwright");
+  return Runner_ParseCommandLine(static_cast<int>(arguments.size()), arguments.data(), options, error);
+}
+
+}  // namespace
+
+TEST(FrameFileOptions, EachUseAddsOneFrameAndFileInOrder) {
+  RunnerOptions options;
+  std::string error;
+  ASSERT_TRUE(Parse({"-screenshot", "1", "a.png", "-dumpstate", "2", "b.json", "-headless", "-screenshot", "5", "c.png",
+                     "-dumpstate", "2", "d.json"},
+                    &options, &error))
+      << error;
+  ASSERT_EQ(options.screenshots.size(), 2u);
+  EXPECT_EQ(options.screenshots[0].frame, 1);
+  EXPECT_EQ(options.screenshots[0].file, "a.png");
+  EXPECT_EQ(options.screenshots[1].frame, 5);
+  EXPECT_EQ(options.screenshots[1].file, "c.png");
+  // Two files for one frame are both written.
+  ASSERT_EQ(options.stateDumps.size(), 2u);
+  EXPECT_EQ(options.stateDumps[0].frame, 2);
+  EXPECT_EQ(options.stateDumps[0].file, "b.json");
+  EXPECT_EQ(options.stateDumps[1].file, "d.json");
+  EXPECT_TRUE(options.headless);
+
+  // The single use still works alone.
+  RunnerOptions single;
+  ASSERT_TRUE(Parse({"-screenshot", "0", "first.png"}, &single, &error)) << error;
+  ASSERT_EQ(single.screenshots.size(), 1u);
+  EXPECT_EQ(single.screenshots[0].frame, 0);
+  EXPECT_TRUE(single.stateDumps.empty());
+}
+
+TEST(FrameFileOptions, AFrameThatIsNotANumberOrAMissingFileIsRefused) {
+  const std::vector<std::vector<const char*>> bad = {
+      {"-dumpstate", "x", "state.json"}, {"-dumpstate", "-1", "state.json"}, {"-dumpstate", "3"},
+      {"-screenshot", "2.5", "a.png"},   {"-screenshot"}};
+  for (const auto& arguments : bad) {
+    RunnerOptions options;
+    std::string error;
+    EXPECT_FALSE(Parse(arguments, &options, &error)) << arguments[0] << " " << (arguments.size() > 1 ? arguments[1] : "");
+    EXPECT_NE(error.find(arguments[0]), std::string::npos) << error;
+  }
+}

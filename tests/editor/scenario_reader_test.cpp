@@ -1,0 +1,707 @@
+// The scenario reader and checker without the program: which lines it reads
+// and which it refuses, how a restart splits a scenario into runs, how
+// references find instances and variables in a dump, that every kind of
+// expectation fails when it is wrong and says what it found instead, and the
+// changes that `save` lines make to saved files.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "Scenario.h"
+#include "library/SecureMap.h"
+
+using scenario::Expectation;
+using scenario::Value;
+
+namespace {
+
+// Two rows of the object list, each naming its canvas object by id, and the
+// two canvas objects; room order is not id order.
+const char* const kDump = R"({
+  "frame": 3,
+  "instances": [
+    {"object": "obj_List_Object", "id": 100060, "depth": -5, "x": 853, "y": 320, "image_angle": 0,
+     "sprite_index": -1, "mask_index": 7, "variables": {"object": 100070, "active": 1, "label": "Circle"}},
+    {"object": "obj_List_Object", "id": 100055, "depth": -5, "x": 853, "y": 296, "image_angle": 0,
+     "sprite_index": -1, "mask_index": 7, "variables": {"object": 100071, "active": 0, "label": "Square"}},
+    {"object": "obj_Canvas_Object", "id": 100070, "depth": -10, "x": 500, "y": 400, "image_angle": 45,
+     "sprite_index": 12, "mask_index": 3,
+     "variables": {"selected": 1, "shape": "spr_Circle", "items": 0, "props": 1, "nothing": null}},
+    {"object": "obj_Canvas_Object", "id": 100071, "depth": -11, "x": 300, "y": 200, "image_angle": 0,
+     "sprite_index": 13, "mask_index": 3, "variables": {"selected": 0, "shape": "spr_Square", "items": 1}}
+  ],
+  "lists": {"0": [1, "two", null], "1": []},
+  "maps": {"1": {"b": 2, "a": "x"}}
+})";
+
+scenario::Dump TheDump() {
+  scenario::Dump dump;
+  std::string error;
+  EXPECT_TRUE(scenario::ParseDump(kDump, &dump, &error)) << error;
+  return dump;
+}
+
+std::vector<std::string> Errors(const std::string& text) {
+  scenario::Scenario s;
+  std::vector<std::string> errors;
+  scenario::ParseScenario(text, &s, &errors);
+  return errors;
+}
+
+// The line numbers that "line N: ..." messages name, in their order.
+std::vector<int> LinesOf(const std::vector<std::string>& errors) {
+  std::vector<int> lines;
+  for (const std::string& e : errors) lines.push_back(std::stoi(e.substr(5)));
+  return lines;
+}
+
+// The single expectation of a one-line scenario, checked against a run.
+scenario::Outcome CheckLine(const std::string& line, const scenario::RunResult& run) {
+  scenario::Scenario s;
+  std::vector<std::string> errors;
+  EXPECT_TRUE(scenario::ParseScenario(line, &s, &errors)) << line << ": " << (errors.empty() ? "" : errors[0]);
+  if (s.expectations.size() != 1) return {false, "not one expectation: " + line};
+  return scenario::Check(s.expectations[0], run);
+}
+
+// A temporary folder, removed with everything in it.
+struct TempFolder {
+  std::string path;
+  TempFolder() {
+    char name[] = "/tmp/scenario_reader_test_XXXXXX";
+    if (mkdtemp(name)) path = std::string(name) + "/";
+  }
+  ~TempFolder() {
+    std::error_code error;
+    if (!path.empty()) std::filesystem::remove_all(path, error);
+  }
+  void Write(const std::string& name, const std::string& bytes) const {
+    std::filesystem::create_directories(std::filesystem::path(path + name).parent_path());
+    std::ofstream(path + name, std::ios::binary) << bytes;
+  }
+  std::string Read(const std::string& name) const {
+    std::ifstream in(path + name, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+};
+
+}  // namespace
+
+TEST(ScenarioReader, ReadsInputLinesExpectationsAndTheFramesToRun) {
+  scenario::Scenario s;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(scenario::ParseScenario("# place a shape\n"
+                                      "\n"
+                                      "10 move 512 448\n"
+                                      "  11 click left\n"
+                                      "12 type \"a b\"\n"
+                                      "expect 5 obj_A.x = 512\n"
+                                      "expect 14 count obj_A >= 2\n"
+                                      "expect log \"Entering main loop.\"\n"
+                                      "expect 3 pixel 0 48 ~ 255 255 255\n"
+                                      "expect 14 list obj_A#1.items = [1, \"x, y\", noone]\n"
+                                      "expect 14 map 100005.m = {\"k\": obj_A.y, \"j\": undefined}\n",
+                                      &s, &errors))
+      << errors[0];
+  // Input lines go to the program as written.
+  EXPECT_EQ(s.inputLines, (std::vector<std::string>{"10 move 512 448", "11 click left", "12 type \"a b\""}));
+  EXPECT_EQ(s.framesToRun, 16);  // the greatest frame named (14) + 2
+  EXPECT_EQ(s.DumpFrames(), (std::set<int64_t>{5, 14}));
+  EXPECT_EQ(s.PictureFrames(), (std::set<int64_t>{3}));
+  ASSERT_EQ(s.expectations.size(), 6u);
+  EXPECT_EQ(s.expectations[0].kind, Expectation::Kind::Value);
+  EXPECT_EQ(s.expectations[0].line, 6);
+  EXPECT_EQ(s.expectations[1].kind, Expectation::Kind::Count);
+  EXPECT_EQ(s.expectations[1].op, scenario::Op::GreaterOrEqual);
+  EXPECT_EQ(s.expectations[2].subject, "Entering main loop.");
+  EXPECT_EQ(s.expectations[3].rgb[0], 255);
+  // A string item may hold the separator; noone is -4.
+  const Expectation& list = s.expectations[4];
+  ASSERT_EQ(list.items.size(), 3u);
+  EXPECT_EQ(list.items[1].literal.text, "x, y");
+  EXPECT_EQ(list.items[2].literal.number, -4);
+  const Expectation& map = s.expectations[5];
+  ASSERT_EQ(map.entries.size(), 2u);
+  EXPECT_TRUE(map.entries[0].second.isReference);
+  EXPECT_EQ(map.entries[1].second.literal.kind, Value::Kind::Undefined);
+
+  // A click releases in the next frame; the run covers it.
+  ASSERT_TRUE(scenario::ParseScenario("5 click left\n", &s, &errors));
+  EXPECT_EQ(s.framesToRun, 8);
+  ASSERT_TRUE(scenario::ParseScenario("run 40\nexpect 39 obj_A.x = 1\n", &s, &errors));
+  EXPECT_EQ(s.framesToRun, 40);
+  ASSERT_TRUE(scenario::ParseScenario("expect exit 3\n", &s, &errors));
+  EXPECT_TRUE(s.expectsExit);
+}
+
+TEST(ScenarioReader, ReportsEveryUnreadableLineByItsNumber) {
+  std::vector<std::string> errors = Errors(
+      "expect 1 obj_A.x ~ 3\n"                  // 1: ~ is for pixels
+      "expect one count obj_A = 1\n"            // 2: no frame
+      "frobnicate\n"                            // 3
+      "expect 1 list obj_A.items = [1, 2\n"     // 4: unclosed
+      "4 jump\n"                                // 5: no such input event
+      "expect 1 obj_A#x.y = 3\n"                // 6: # takes a number
+      "expect 1 obj_A.x = \"open\n"             // 7: unclosed string
+      "expect 2 pixel 1 2 ~ 300 0 0\n"          // 8: channel out of range
+      "expect 1 obj_A.x = 3 extra\n"            // 9: trailing text
+      "expect 1 map obj_A.m = {a: 1}\n"         // 10: unquoted key
+      "run 5\n"                                 // 11: fine
+      "expect 7 obj_A.x = 1\n"                  // 12: frame 7 is not run
+      "expect 1 count obj_A = obj_B.n\n"        // 13: a count compares with a number
+      "expect 1 obj_A.x = obj_B..y\n");         // 14: empty variable name
+  EXPECT_EQ(LinesOf(errors), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 13, 14, 12}))
+      << ::testing::PrintToString(errors);
+  // Each message names the line as written.
+  ASSERT_FALSE(errors.empty());
+  EXPECT_NE(errors[0].find("expect 1 obj_A.x ~ 3"), std::string::npos) << errors[0];
+  EXPECT_NE(errors[4].find("unknown event 'jump'"), std::string::npos) << errors[4];
+}
+
+TEST(ScenarioReferences, FindInstancesByObjectIndexIdAndChain) {
+  scenario::Dump dump = TheDump();
+  ASSERT_EQ(dump.instances.size(), 4u);
+  auto text = [&](const char* reference) { return scenario::Evaluate(dump, reference).Describe(); };
+  // The first instance of an object is the one with the lowest id, not the first in the room.
+  EXPECT_EQ(text("obj_List_Object.label"), "\"Square\"");
+  EXPECT_EQ(text("obj_List_Object#1.label"), "\"Circle\"");
+  EXPECT_EQ(text("obj_List_Object#1"), "100060");
+  // An object alone is its first instance's id.
+  EXPECT_EQ(text("obj_List_Object"), "100055");
+  EXPECT_EQ(text("100070"), "100070");
+  EXPECT_EQ(text("100070.shape"), "\"spr_Circle\"");
+  // A variable holding an id leads on to that instance.
+  EXPECT_EQ(text("obj_List_Object#0.object.depth"), "-11");
+  EXPECT_EQ(text("obj_List_Object#1.object.image_angle"), "45");
+  // The user variable `object` wins over the object's name; without one, object is the name.
+  EXPECT_EQ(text("obj_List_Object.object"), "100071");
+  EXPECT_EQ(text("obj_Canvas_Object.object"), "\"obj_Canvas_Object\"");
+  EXPECT_EQ(text("obj_Canvas_Object.nothing"), "undefined");
+  // References that lead nowhere say why.
+  EXPECT_EQ(scenario::Evaluate(dump, "obj_List_Object#2.label").kind, Value::Kind::Missing);
+  EXPECT_NE(text("obj_List_Object#2.label").find("2 live instance"), std::string::npos);
+  EXPECT_NE(text("obj_List_Object#0.label.x").find("not a live instance id"), std::string::npos);
+  EXPECT_NE(text("100099.x").find("no live instance has id 100099"), std::string::npos);
+  EXPECT_NE(text("obj_Canvas_Object.speed").find("has no variable speed"), std::string::npos);
+}
+
+// Each line is checked against the same run; wrong ones must fail and show
+// what was found.
+TEST(ScenarioChecks, RightExpectationsPassAndWrongOnesFailShowingTheActualValue) {
+  scenario::RunResult run;
+  run.exitCode = 0;
+  run.log = "Run_Start\nEntering main loop.\n";
+  run.dumps[3] = TheDump();
+  DecodedImage picture;
+  picture.width = 2;
+  picture.height = 1;
+  picture.rgba = {200, 100, 50, 255, 0, 0, 0, 255};
+  run.pictures[3] = picture;
+  char folder[] = "/tmp/scenario_reader_test_XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  run.saveFolder = std::string(folder) + "/";
+  std::ofstream(run.saveFolder + "a.sav") << "saved";
+
+  struct Case {
+    const char* line;
+    bool passes;
+    const char* found;  // what the failure message shows (wrong lines)
+  };
+  const Case cases[] = {
+      {"expect 3 obj_Canvas_Object#0.x = 500", true, ""},
+      {"expect 3 obj_Canvas_Object#0.x = 501", false, "is 500"},
+      {"expect 3 obj_Canvas_Object#0.x = 500.0000001", true, ""},
+      {"expect 3 obj_Canvas_Object#0.x != 500", false, "is 500"},
+      {"expect 3 obj_Canvas_Object#0.x < 501", true, ""},
+      {"expect 3 obj_Canvas_Object#0.x > 500", false, "is 500"},
+      {"expect 3 obj_Canvas_Object#0.x >= 500", true, ""},
+      {"expect 3 obj_Canvas_Object#0.x <= 499", false, "is 500"},
+      {"expect 3 obj_List_Object.label = \"Square\"", true, ""},
+      {"expect 3 obj_List_Object.label = \"square\"", false, "\"Square\""},
+      {"expect 3 obj_List_Object.label = 0", false, "\"Square\""},
+      {"expect 3 obj_List_Object.label != 0", true, ""},
+      {"expect 3 obj_List_Object.label < \"T\"", true, ""},
+      {"expect 3 obj_List_Object.label < 5", false, "\"Square\""},
+      {"expect 3 obj_Canvas_Object.nothing = undefined", true, ""},
+      {"expect 3 obj_Canvas_Object.nothing = 0", false, "undefined"},
+      {"expect 3 obj_List_Object#5.label = undefined", false, "2 live instance"},
+      {"expect 3 obj_List_Object#5.label != 1", false, "2 live instance"},
+      {"expect 3 obj_List_Object#0.object.depth = obj_Canvas_Object#1.depth", true, ""},
+      {"expect 3 obj_List_Object#0.object = obj_Canvas_Object#1", true, ""},
+      {"expect 3 obj_List_Object#0.object = obj_Canvas_Object#0", false, "obj_Canvas_Object#0 is 100070"},
+      {"expect 3 obj_Canvas_Object#0.selected = noone", false, "is 1"},
+      {"expect 3 obj_Canvas_Object#0.selected = true", true, ""},
+      {"expect 3 obj_Canvas_Object#1.selected = true", false, "is 0"},
+      {"expect 3 obj_List_Object#1.object = obj_Canvas_Object", true, ""},
+      {"expect 3 obj_List_Object#0.object = obj_Canvas_Object", false, "obj_Canvas_Object is 100070"},
+      {"expect 3 obj_List_Object.object != obj_Nothing", false, "obj_Nothing has 0 live instance"},
+      {"expect 3 count obj_Canvas_Object = 2", true, ""},
+      {"expect 3 count obj_Canvas_Object = 3", false, "2 live obj_Canvas_Object"},
+      {"expect 3 count obj_Nothing = 0", true, ""},
+      {"expect 3 count obj_Nothing > 0", false, "0 live"},
+      {"expect 3 list obj_Canvas_Object#0.items = [1, \"two\", undefined]", true, ""},
+      {"expect 3 list obj_Canvas_Object#0.items = [1, \"two\"]", false, "[1, \"two\", undefined]"},
+      {"expect 3 list obj_Canvas_Object#0.items = [1, 2, undefined]", false, "[1, \"two\", undefined]"},
+      {"expect 3 list obj_Canvas_Object#1.items = []", true, ""},
+      {"expect 3 list obj_Canvas_Object#0.shape = []", false, "not a handle"},
+      {"expect 3 list obj_Canvas_Object#0.x = []", false, "no list has handle 500"},
+      {"expect 3 map obj_Canvas_Object#0.props = {\"b\": 2, \"a\": \"x\"}", true, ""},
+      {"expect 3 map obj_Canvas_Object#0.props = {\"a\": \"x\", \"b\": 2}", true, ""},
+      {"expect 3 map obj_Canvas_Object#0.props = {\"a\": \"x\", \"c\": 2}", false, "{\"b\": 2, \"a\": \"x\"}"},
+      {"expect 3 map obj_Canvas_Object#0.props = {\"a\": \"x\", \"b\": 2, \"c\": 1}", false, "{\"b\": 2, \"a\": \"x\"}"},
+      {"expect 3 map obj_Canvas_Object#0.props = {\"b\": 3, \"a\": \"x\"}", false, "{\"b\": 2, \"a\": \"x\"}"},
+      {"expect 3 map obj_Canvas_Object#0.props = {}", false, "{\"b\": 2, \"a\": \"x\"}"},
+      // A whole number names the handle itself.
+      {"expect 3 map 1 = {\"b\": 2, \"a\": \"x\"}", true, ""},
+      {"expect 3 list 0 = [1, \"two\", undefined]", true, ""},
+      {"expect 3 list 1 = [1]", false, "[]"},
+      {"expect 3 map 2 = {}", false, "no map has handle 2"},
+      {"expect 3 pixel 0 0 ~ 230 70 90", true, ""},
+      {"expect 3 pixel 0 0 ~ 200 100 91", false, "pixel 200 100 50"},
+      {"expect 3 pixel 0 0 = 200 100 50", true, ""},
+      {"expect 3 pixel 0 0 = 200 100 51", false, "pixel 200 100 50"},
+      {"expect 3 pixel 1 0 != 255 255 255", true, ""},
+      {"expect 3 pixel 1 0 != 30 30 30", false, "pixel 0 0 0"},
+      {"expect 3 pixel 2 0 ~ 0 0 0", false, "outside the 2 x 1 picture"},
+      {"expect 4 pixel 0 0 ~ 0 0 0", false, "no screenshot of frame 4"},
+      {"expect 4 obj_Canvas_Object#0.x = 500", false, "no state dump of frame 4"},
+      {"expect log \"Entering main loop.\"", true, ""},
+      {"expect log \"Segmentation fault\"", false, "does not hold"},
+      {"expect nolog \"ERROR\"", true, ""},
+      {"expect nolog \"Entering\"", false, "holds it"},
+      {"expect file \"a.sav\"", true, ""},
+      {"expect file \"b.sav\"", false, "b.sav does not exist"},
+      {"expect nofile \"b.sav\"", true, ""},
+      {"expect nofile \"a.sav\"", false, "a.sav exists"},
+      {"expect exit 0", true, ""},
+      {"expect exit 1", false, "exit code 0"},
+  };
+  for (const Case& c : cases) {
+    scenario::Scenario s;
+    std::vector<std::string> errors;
+    ASSERT_TRUE(scenario::ParseScenario(c.line, &s, &errors)) << c.line << ": " << errors[0];
+    ASSERT_EQ(s.expectations.size(), 1u) << c.line;
+    scenario::Outcome outcome = scenario::Check(s.expectations[0], run);
+    EXPECT_EQ(outcome.passed, c.passes) << c.line << "\n  actual: " << outcome.actual;
+    if (!c.passes) {
+      EXPECT_NE(outcome.actual.find(c.found), std::string::npos) << c.line << "\n  actual: " << outcome.actual;
+    }
+  }
+  // Without a save folder, file checks cannot pass either way.
+  run.saveFolder.clear();
+  scenario::Scenario s;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(scenario::ParseScenario("expect nofile \"b.sav\"", &s, &errors));
+  EXPECT_FALSE(scenario::Check(s.expectations[0], run).passed);
+  std::remove((std::string(folder) + "/a.sav").c_str());
+  rmdir(folder);
+}
+
+TEST(ScenarioChecks, ADumpThatIsNotOneIsRefused) {
+  scenario::Dump dump;
+  std::string error;
+  EXPECT_FALSE(scenario::ParseDump("{\"frame\": 1", &dump, &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(scenario::ParseDump("{\"frame\": 1, \"lists\": {}, \"maps\": {}}", &dump, &error));
+  EXPECT_NE(error.find("instances"), std::string::npos) << error;
+  EXPECT_FALSE(scenario::ParseDump("[1, 2]", &dump, &error));
+}
+
+// ---------------------------------------------------------------- restarts
+
+TEST(ScenarioReader, ARestartStartsANewRunWithItsOwnLinesAndFrames) {
+  scenario::Scenario s;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(scenario::ParseScenario("3 click left\n"                        // 1
+                                      "expect 1 count obj_A = 1\n"            // 2
+                                      "save flip \"frame1_data.dat\" -1\n"    // 3
+                                      "save cut \"0_*\" 80\n"                 // 4
+                                      "restart\n"                             // 5
+                                      "# run 2 counts from 0 again\n"         // 6
+                                      "run 30\n"                              // 7
+                                      "1 move 5 5\n"                          // 8
+                                      "expect 0 clipboard = undefined\n"      // 9
+                                      "expect 29 pixel 1 1 ~ 0 0 0\n"         // 10
+                                      "expect exit 0\n"                       // 11
+                                      "save retag \"1_*\"\n"                  // 12
+                                      "restart\n"                             // 13
+                                      "expect files \"*\" = 2\n",             // 14
+                                      &s, &errors))
+      << ::testing::PrintToString(errors);
+  std::vector<const scenario::Run*> runs = s.Runs();
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_EQ(runs[0], static_cast<const scenario::Run*>(&s)) << "the first run is the scenario's own";
+  EXPECT_EQ(runs[1]->number, 2);
+  EXPECT_EQ(runs[2]->number, 3);
+  EXPECT_EQ(runs[1]->firstLine, 5);
+  EXPECT_EQ(runs[2]->firstLine, 13);
+
+  // Run 1: its own input and frames (the click releases in frame 4, so 6 are run).
+  EXPECT_EQ(runs[0]->inputLines, (std::vector<std::string>{"3 click left"}));
+  EXPECT_EQ(runs[0]->framesToRun, 6);
+  ASSERT_EQ(runs[0]->expectations.size(), 1u);
+  EXPECT_EQ(runs[0]->expectations[0].line, 2);
+  EXPECT_EQ(runs[0]->DumpFrames(), (std::set<int64_t>{1}));
+  EXPECT_FALSE(runs[0]->expectsExit);
+  ASSERT_EQ(runs[0]->changesAfter.size(), 2u);
+  EXPECT_EQ(runs[0]->changesAfter[0].kind, scenario::SaveChange::Kind::Flip);
+  EXPECT_EQ(runs[0]->changesAfter[0].name, "frame1_data.dat");
+  EXPECT_EQ(runs[0]->changesAfter[0].number, -1);
+  EXPECT_EQ(runs[0]->changesAfter[0].line, 3);
+  EXPECT_EQ(runs[0]->changesAfter[1].kind, scenario::SaveChange::Kind::Cut);
+  EXPECT_EQ(runs[0]->changesAfter[1].number, 80);
+
+  // Run 2: `run 30` is its own; its frames and checks are not run 1's.
+  EXPECT_EQ(runs[1]->inputLines, (std::vector<std::string>{"1 move 5 5"}));
+  EXPECT_EQ(runs[1]->framesToRun, 30);
+  EXPECT_EQ(runs[1]->DumpFrames(), (std::set<int64_t>{0}));
+  EXPECT_EQ(runs[1]->PictureFrames(), (std::set<int64_t>{29}));
+  EXPECT_TRUE(runs[1]->expectsExit);
+  ASSERT_EQ(runs[1]->changesAfter.size(), 1u);
+  EXPECT_EQ(runs[1]->changesAfter[0].kind, scenario::SaveChange::Kind::Retag);
+
+  // Run 3: nothing but a file count, so one frame is run and no dump is asked for.
+  EXPECT_TRUE(runs[2]->inputLines.empty());
+  EXPECT_EQ(runs[2]->framesToRun, 1);
+  EXPECT_TRUE(runs[2]->DumpFrames().empty());
+  ASSERT_EQ(runs[2]->expectations.size(), 1u);
+  EXPECT_EQ(runs[2]->expectations[0].kind, Expectation::Kind::Files);
+  EXPECT_TRUE(runs[2]->changesAfter.empty());
+
+  // Without a restart there is one run.
+  ASSERT_TRUE(scenario::ParseScenario("expect 4 count obj_A = 0\n", &s, &errors));
+  EXPECT_EQ(s.Runs().size(), 1u);
+  EXPECT_EQ(s.framesToRun, 6);
+}
+
+TEST(ScenarioReader, RunIsGivenOncePerRunAndFramesBeyondItAreRefusedNamingTheRun) {
+  // Each run may name its frames once; a second `run` in the same run is refused.
+  std::vector<std::string> errors = Errors("run 5\n"                     // 1
+                                           "expect 4 count obj_A = 1\n"  // 2
+                                           "restart\n"                   // 3
+                                           "run 3\n"                     // 4
+                                           "expect 4 count obj_A = 1\n"  // 5: run 2 runs 0 to 2
+                                           "2 move 1 1\n"                // 6
+                                           "run 9\n"                     // 7: twice in run 2
+                                           "restart\n"                   // 8
+                                           "run 2\n"                     // 9
+                                           "1 click left\n");            // 10: the release is frame 2
+  EXPECT_EQ(LinesOf(errors), (std::vector<int>{7, 5})) << ::testing::PrintToString(errors);
+  ASSERT_EQ(errors.size(), 2u);
+  EXPECT_NE(errors[0].find("run is given twice in run 2"), std::string::npos) << errors[0];
+  EXPECT_NE(errors[1].find("runs frames 0 to 2 of run 2"), std::string::npos) << errors[1];
+  // A run's `run N` limits that run only: the run after it names frame 4 freely.
+  scenario::Scenario s;
+  ASSERT_TRUE(scenario::ParseScenario("restart\nrun 2\nrestart\nexpect 4 count obj_A = 0\n", &s, &errors))
+      << ::testing::PrintToString(errors);
+  ASSERT_EQ(s.laterRuns.size(), 2u);
+  EXPECT_EQ(s.laterRuns[0].framesToRun, 2);
+  EXPECT_EQ(s.laterRuns[1].framesToRun, 6);
+  EXPECT_EQ(Errors("restart now\n").size(), 1u);
+}
+
+TEST(ScenarioReader, RefusesBadSaveLinesAndNamesByTheirLineNumber) {
+  std::vector<std::string> errors = Errors(
+      "save flip \"a.dat\"\n"                   // 1: no offset
+      "save flip a.dat 3\n"                     // 2: not quoted
+      "save cut \"a.dat\" -1\n"                 // 3: negative length
+      "save move \"a.dat\"\n"                   // 4: no such change
+      "save delete \"*_*\"\n"                   // 5: two stars
+      "save delete \"../a\"\n"                  // 6: out of the folder
+      "save delete \"/etc/hosts\"\n"            // 7: absolute
+      "save retag \"a.dat\" 5\n"                // 8: trailing text
+      "save copy \"a_*.dat\" from \"x\"\n"      // 9: a new file's name holds no star
+      "save copy \"a.dat\" \"x\"\n"             // 10: no `from`
+      "expect files \"*\" = -1\n"               // 11: a count is not negative
+      "expect files \"*\" = 1.5\n"              // 12: nor a fraction
+      "expect file \"a/**\"\n"                  // 13: two stars
+      "expect nofile \"a//b\"\n"                // 14: empty part
+      "expect 1 clipboard < \"x\"\n"            // 15: = or != only
+      "expect 1 clipboard = file\n"             // 16: no path
+      "expect 1 clipboard = 5\n"                // 17: a text, a file or undefined
+      "save flip \"ok.dat\" 1\n"                // 18: fine, a restart follows
+      "save flip \"ok.dat\" -80\n"              // 19: fine
+      "restart\n"                               // 20
+      "save delete \"last.dat\"\n");            // 21: no run comes after it
+  EXPECT_EQ(LinesOf(errors), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 21}))
+      << ::testing::PrintToString(errors);
+  ASSERT_EQ(errors.size(), 18u);
+  EXPECT_NE(errors[4].find("at most one '*'"), std::string::npos) << errors[4];
+  EXPECT_NE(errors[5].find("'..'"), std::string::npos) << errors[5];
+  EXPECT_NE(errors[17].find("no restart follows it: save delete \"last.dat\""), std::string::npos) << errors[17];
+}
+
+// ---------------------------------------------------------------- the save folder
+
+TEST(SaveNames, OneStarStandsForAnyRunOfCharactersWithinAName) {
+  struct Case {
+    const char* pattern;
+    const char* name;
+    bool matches;
+  };
+  const Case cases[] = {
+      {"frame1_data.dat", "frame1_data.dat", true},
+      {"frame1_data.dat", "frame1_data.dat.tmp", false},
+      {"frame1_data.dat", "frame1_data.da", false},
+      {"1_*", "1_100053", true},
+      {"1_*", "1_", true},          // the star may stand for nothing
+      {"1_*", "11_100053", false},
+      {"1_*", "0_100053", false},
+      {"*_100053", "0_100053", true},
+      {"*_100053", "0_1000530", false},
+      {"*", "anything.dat", true},
+      {"*", "sub/anything.dat", false},  // not across a folder
+      {"sub/*", "sub/anything.dat", true},
+      {"sub/*", "sub/deeper/anything.dat", false},
+      {"a*a", "a", false},           // the two ends may not share a character
+      {"a*a", "aa", true},
+      {"a*b.dat", "a_x_b.dat", true},
+      {"a*b.dat", "a_x_b.da", false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(scenario::NameMatches(c.pattern, c.name), c.matches) << c.pattern << " against " << c.name;
+}
+
+TEST(SaveChanges, FlipCutDeleteAndCopyChangeExactlyWhatTheySay) {
+  TempFolder save, scenarioFolder;
+  ASSERT_FALSE(save.path.empty());
+  const std::string original = "0123456789";
+  save.Write("0_100053", original);
+  save.Write("sub/1_100060", original);
+  scenarioFolder.Write("seed/map.dat", "seeded");
+  auto apply = [&](const std::string& line, std::string* report) {
+    scenario::Scenario s;
+    std::vector<std::string> errors;
+    EXPECT_TRUE(scenario::ParseScenario(line + "\nrestart\n", &s, &errors)) << line;
+    if (s.changesAfter.size() != 1) return false;
+    return scenario::ApplySaveChange(s.changesAfter[0], save.path, scenarioFolder.path, report);
+  };
+  std::string report;
+
+  ASSERT_TRUE(apply("save flip \"0_*\" 2", &report)) << report;
+  std::string expected = original;
+  expected[2] = static_cast<char>(~'2');
+  EXPECT_EQ(save.Read("0_100053"), expected);
+  EXPECT_NE(report.find("byte 2 of 0_100053"), std::string::npos) << report;
+  // Negative offsets count from the end: -1 is the last byte.
+  ASSERT_TRUE(apply("save flip \"0_100053\" -1", &report)) << report;
+  expected[9] = static_cast<char>(~'9');
+  EXPECT_EQ(save.Read("0_100053"), expected);
+  // Outside the file: nothing changes, and the report says why.
+  EXPECT_FALSE(apply("save flip \"0_100053\" 10", &report));
+  EXPECT_NE(report.find("outside 0_100053 (10 bytes)"), std::string::npos) << report;
+  EXPECT_FALSE(apply("save flip \"0_100053\" -11", &report));
+  EXPECT_EQ(save.Read("0_100053"), expected);
+
+  ASSERT_TRUE(apply("save cut \"sub/1_*\" 4", &report)) << report;
+  EXPECT_EQ(save.Read("sub/1_100060"), "0123");
+  EXPECT_FALSE(apply("save cut \"sub/1_100060\" 5", &report)) << "a cut does not make a file longer";
+  EXPECT_EQ(save.Read("sub/1_100060"), "0123");
+  ASSERT_TRUE(apply("save cut \"sub/1_100060\" 0", &report)) << report;
+  EXPECT_TRUE(std::filesystem::exists(save.path + "sub/1_100060"));
+  EXPECT_EQ(save.Read("sub/1_100060"), "");
+
+  // A copy from beside the scenario, into a folder that does not exist yet.
+  ASSERT_TRUE(apply("save copy \"from_elsewhere/2_100070\" from \"seed/map.dat\"", &report)) << report;
+  EXPECT_EQ(save.Read("from_elsewhere/2_100070"), "seeded");
+  EXPECT_FALSE(apply("save copy \"x\" from \"seed/none.dat\"", &report));
+  EXPECT_NE(report.find("cannot read"), std::string::npos) << report;
+
+  ASSERT_TRUE(apply("save delete \"from_elsewhere/*\"", &report)) << report;
+  EXPECT_FALSE(std::filesystem::exists(save.path + "from_elsewhere/2_100070"));
+  EXPECT_EQ(scenario::FilesUnder(save.path), (std::vector<std::string>{"0_100053", "sub/1_100060"}));
+}
+
+TEST(SaveChanges, ANameMustMatchExactlyOneFileAndTheReportSaysWhichMatched) {
+  TempFolder save;
+  save.Write("0_100053", "a");
+  save.Write("1_100053", "b");
+  save.Write("frame1_data.dat", "c");
+  scenario::SaveChange change;
+  change.kind = scenario::SaveChange::Kind::Delete;
+  std::string report;
+
+  change.name = "*_100053";
+  EXPECT_FALSE(scenario::ApplySaveChange(change, save.path, save.path, &report));
+  EXPECT_NE(report.find("matches 2 files"), std::string::npos) << report;
+  EXPECT_NE(report.find("0_100053, 1_100053"), std::string::npos) << report;
+
+  change.name = "2_*";
+  EXPECT_FALSE(scenario::ApplySaveChange(change, save.path, save.path, &report));
+  EXPECT_NE(report.find("matches \"2_*\""), std::string::npos) << report;
+  EXPECT_NE(report.find("it holds 0_100053, 1_100053, frame1_data.dat"), std::string::npos) << report;
+
+  change.kind = scenario::SaveChange::Kind::Flip;
+  change.name = "frame1_data.dat";
+  EXPECT_TRUE(scenario::ApplySaveChange(change, save.path, save.path, &report)) << report;
+  EXPECT_EQ(scenario::FilesUnder(save.path).size(), 3u) << "no change touched another file";
+  EXPECT_EQ(save.Read("0_100053"), "a");
+  EXPECT_EQ(save.Read("1_100053"), "b");
+}
+
+TEST(SaveChanges, RetagGivesAnotherMachinesTagAndKeepsTheRest) {
+  TempFolder save;
+  const std::string here = SecureMap_ThisMachineTag();
+  ASSERT_EQ(here.size(), kSecureMapTagLength);
+  const std::string body = "eyAiMF8xMDAwNTMiOiAiMF8xMDAwNTMiIH0A";
+  save.Write("frame1_data.dat", here + body);
+  scenario::SaveChange change;
+  change.kind = scenario::SaveChange::Kind::Retag;
+  change.name = "frame1_*";
+  std::string report;
+  ASSERT_TRUE(scenario::ApplySaveChange(change, save.path, save.path, &report)) << report;
+  std::string bytes = save.Read("frame1_data.dat");
+  ASSERT_EQ(bytes.size(), here.size() + body.size());
+  const std::string tag = bytes.substr(0, kSecureMapTagLength);
+  EXPECT_NE(tag, here) << "the file must look written on another machine";
+  EXPECT_TRUE(std::all_of(tag.begin(), tag.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }))
+      << tag;
+  EXPECT_EQ(bytes.substr(kSecureMapTagLength), body);
+  // Retagging again gives yet another tag, never this machine's.
+  ASSERT_TRUE(scenario::ApplySaveChange(change, save.path, save.path, &report)) << report;
+  const std::string again = save.Read("frame1_data.dat").substr(0, kSecureMapTagLength);
+  EXPECT_NE(again, tag);
+  EXPECT_NE(again, here);
+
+  // A file that does not start with a tag is refused and left alone.
+  save.Write("frame1_data.dat", here.substr(0, 79));
+  EXPECT_FALSE(scenario::ApplySaveChange(change, save.path, save.path, &report));
+  EXPECT_NE(report.find("does not start with an 80-character machine tag"), std::string::npos) << report;
+  save.Write("frame1_data.dat", "{ \"not\": \"a tag\" }" + std::string(80, ' '));
+  EXPECT_FALSE(scenario::ApplySaveChange(change, save.path, save.path, &report));
+  EXPECT_EQ(save.Read("frame1_data.dat"), "{ \"not\": \"a tag\" }" + std::string(80, ' '));
+}
+
+TEST(ScenarioChecks, FileChecksTakeOneStarAndFilesCountsWhatMatches) {
+  TempFolder save;
+  save.Write("frame1_data.dat", "i");
+  save.Write("0_100053", "a");
+  save.Write("1_100060", "b");
+  save.Write("sub/2_100070", "c");
+  scenario::RunResult run;
+  run.saveFolder = save.path;
+  struct Case {
+    const char* line;
+    bool passes;
+    const char* found;
+  };
+  const Case cases[] = {
+      {"expect file \"1_*\"", true, ""},
+      {"expect file \"2_*\"", false, "no file in"},
+      {"expect file \"sub/2_*\"", true, ""},
+      {"expect nofile \"2_*\"", true, ""},
+      {"expect nofile \"*_100060\"", false, "matches 1_100060"},
+      {"expect file \"frame1_data.dat\"", true, ""},
+      {"expect nofile \"frame1_data.dat\"", false, "frame1_data.dat exists"},
+      {"expect files \"*\" = 3", true, ""},  // sub/2_100070 lies in a folder
+      {"expect files \"*\" = 4", false, "3 file(s)"},
+      {"expect files \"*0\" = 1", true, ""},
+      {"expect files \"?_*\" = 0", true, ""},  // '?' is an ordinary character
+      {"expect files \"*\" >= 3", true, ""},
+      {"expect files \"*\" < 3", false, "0_100053, 1_100060, frame1_data.dat"},
+      {"expect files \"sub/*\" = 1", true, ""},
+      {"expect files \"x*\" != 0", false, "0 file(s)"},
+  };
+  for (const Case& c : cases) {
+    scenario::Outcome outcome = CheckLine(c.line, run);
+    EXPECT_EQ(outcome.passed, c.passes) << c.line << "\n  actual: " << outcome.actual;
+    if (!c.passes) {
+      EXPECT_NE(outcome.actual.find(c.found), std::string::npos) << c.line << "\n  actual: " << outcome.actual;
+    }
+  }
+  run.saveFolder.clear();
+  EXPECT_FALSE(CheckLine("expect files \"*\" = 0", run).passed) << "no save folder, no count";
+}
+
+// ---------------------------------------------------------------- the clipboard
+
+TEST(ClipboardText, FirstDifferenceNamesTheCharacterAndShowsBothLines) {
+  EXPECT_EQ(scenario::FirstDifference("case 0:\n\tx = 1;\n", "case 0:\n\tx = 1;\n"), "");
+  EXPECT_EQ(scenario::FirstDifference("", ""), "");
+
+  // "case 0:\n" is 8 characters, "\tx = " 5 more: the 14th character differs.
+  std::string text = scenario::FirstDifference("case 0:\n\tx = 1;\ncase 1:\n", "case 0:\n\tx = 2;\ncase 1:\n");
+  EXPECT_NE(text.find("character 14 (line 2, column 6)"), std::string::npos) << text;
+  EXPECT_NE(text.find("expected line 2: \"\\tx = 2;\""), std::string::npos) << text;
+  EXPECT_NE(text.find("actual   line 2: \"\\tx = 1;\""), std::string::npos) << text;
+
+  // A tab against spaces is shown, not hidden in white space.
+  text = scenario::FirstDifference("a\n    b", "a\n\tb");
+  EXPECT_NE(text.find("character 3 (line 2, column 1)"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"\\tb\""), std::string::npos) << text;
+  EXPECT_NE(text.find("\"    b\""), std::string::npos) << text;
+
+  // One text stops early: the other goes on.
+  text = scenario::FirstDifference("a\nb", "a\nb\nc");
+  EXPECT_NE(text.find("character 4 (line 2, column 2)"), std::string::npos) << text;
+  EXPECT_NE(text.find("actual   line 2: \"b\" (the text ends there)"), std::string::npos) << text;
+  text = scenario::FirstDifference("a\r\n", "a\n");
+  EXPECT_NE(text.find("\"a\\r\""), std::string::npos) << text;
+
+  // Positions count characters, not bytes: 'é' is two bytes, one character,
+  // and two characters that share their first byte differ at the character.
+  text = scenario::FirstDifference("\xc3\xa9" "1", "\xc3\xa9" "2");
+  EXPECT_NE(text.find("character 2 (line 1, column 2)"), std::string::npos) << text;
+  text = scenario::FirstDifference("x\xc3\xa9", "x\xc3\xa8");
+  EXPECT_NE(text.find("character 2 (line 1, column 2)"), std::string::npos) << text;
+}
+
+TEST(ScenarioChecks, ClipboardIsComparedWithATextAFileOrNeverSet) {
+  TempFolder folder;
+  folder.Write("export/figure.txt", "case 0:\n\tdraw_sprite_ext(spr_Circle, 0, x, y);\n");
+  folder.Write("export/other.txt", "case 0:\n\tdraw_sprite_ext(spr_Square, 0, x, y);\n");
+  scenario::RunResult run;
+  run.scenarioFolder = folder.path;
+  std::string error;
+  ASSERT_TRUE(scenario::ParseDump(R"({"frame": 1, "clipboard": null, "instances": [], "lists": {}, "maps": {}})",
+                                  &run.dumps[1], &error))
+      << error;
+  ASSERT_TRUE(scenario::ParseDump(
+      R"({"frame": 2, "clipboard": "case 0:\n\tdraw_sprite_ext(spr_Circle, 0, x, y);\n", "instances": [], "lists": {}, "maps": {}})",
+      &run.dumps[2], &error))
+      << error;
+  ASSERT_TRUE(scenario::ParseDump(R"({"frame": 3, "clipboard": "", "instances": [], "lists": {}, "maps": {}})",
+                                  &run.dumps[3], &error))
+      << error;
+  run.dumps[4] = TheDump();  // a dump without a clipboard
+  struct Case {
+    const char* line;
+    bool passes;
+    const char* found;
+  };
+  const Case cases[] = {
+      {"expect 1 clipboard = undefined", true, ""},
+      {"expect 1 clipboard = \"\"", false, "never set"},
+      {"expect 1 clipboard != undefined", false, "never set"},
+      {"expect 3 clipboard = \"\"", true, ""},
+      {"expect 3 clipboard = undefined", false, "holds \"\""},
+      {"expect 2 clipboard = \"case 0:\\n\\tdraw_sprite_ext(spr_Circle, 0, x, y);\\n\"", true, ""},
+      {"expect 2 clipboard = \"case 0:\\n\\tdraw_sprite_ext(spr_Circle, 0, x, y);\"", false,
+       "(the text ends there)"},
+      {"expect 2 clipboard = \"case 0:\\n    draw_sprite_ext(spr_Circle, 0, x, y);\\n\"", false,
+       "actual   line 2: \"\\tdraw_sprite_ext(spr_Circle, 0, x, y);\""},
+      {"expect 2 clipboard != \"case 0:\"", true, ""},
+      {"expect 2 clipboard = file \"export/figure.txt\"", true, ""},
+      {"expect 2 clipboard != file \"export/figure.txt\"", false, "holds that text"},
+      {"expect 2 clipboard = file \"export/other.txt\"", false, "character 30 (line 2, column 22)"},
+      {"expect 2 clipboard = file \"export/none.txt\"", false, "cannot read"},
+      {"expect 1 clipboard = file \"export/figure.txt\"", false, "never set"},
+      {"expect 4 clipboard = undefined", false, "holds no clipboard"},
+      {"expect 5 clipboard = undefined", false, "no state dump of frame 5"},
+  };
+  for (const Case& c : cases) {
+    scenario::Outcome outcome = CheckLine(c.line, run);
+    EXPECT_EQ(outcome.passed, c.passes) << c.line << "\n  actual: " << outcome.actual;
+    if (!c.passes) {
+      EXPECT_NE(outcome.actual.find(c.found), std::string::npos) << c.line << "\n  actual: " << outcome.actual;
+    }
+  }
+}
