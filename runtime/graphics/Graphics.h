@@ -122,6 +122,8 @@ enum CursorShape : int {
 };
 // The shape that a window_set_cursor value picks.
 CursorShape Cursor_FromValue(int32_t value);
+// The cursor the platform shows now (the last frame's choice).
+CursorShape Graphics_CursorShown();
 // The platform's cursor setter; installed while a window exists.
 using CursorSetter = void (*)(CursorShape shape);
 void Graphics_SetCursorSetter(CursorSetter setter);

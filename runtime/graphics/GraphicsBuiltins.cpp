@@ -152,6 +152,8 @@ void Graphics_SetCursor(int32_t value) {
   if (shape != CURSOR_KEEP) state.cursorChosen = shape;
 }
 
+CursorShape Graphics_CursorShown() { return Graphics_State().cursorShown; }
+
 void Graphics_ApplyCursor() {
   GraphicsState& state = Graphics_State();
   if (state.cursorChosen == state.cursorShown || !state.cursorSetter) return;

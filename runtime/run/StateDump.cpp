@@ -13,6 +13,7 @@
 
 #include "base/Console.h"
 #include "code/CodeState.h"
+#include "graphics/Graphics.h"
 #include "library/DsHandles.h"
 #include "library/DsList.h"
 #include "library/DsMap.h"
@@ -173,12 +174,35 @@ json_object* ClipboardJson() {
                                             : nullptr;
 }
 
+// The cursor the frame showed, by the name of its shape.
+const char* CursorName(CursorShape shape) {
+  switch (shape) {
+    case CURSOR_NONE: return "none";
+    case CURSOR_ARROW: return "arrow";
+    case CURSOR_CROSS: return "cross";
+    case CURSOR_IBEAM: return "ibeam";
+    case CURSOR_SIZE_NESW: return "size_nesw";
+    case CURSOR_SIZE_NS: return "size_ns";
+    case CURSOR_SIZE_NWSE: return "size_nwse";
+    case CURSOR_SIZE_WE: return "size_we";
+    case CURSOR_UP_ARROW: return "up_arrow";
+    case CURSOR_WAIT: return "wait";
+    case CURSOR_HAND: return "hand";
+    case CURSOR_NO: return "no";
+    case CURSOR_WAIT_ARROW: return "wait_arrow";
+    case CURSOR_SIZE_ALL: return "size_all";
+    case CURSOR_KEEP: break;
+  }
+  return "unknown";
+}
+
 }  // namespace
 
 std::string StateDump_Json(int64_t frame) {
   json_object* root = json_object_new_object();
   json_object_object_add(root, "frame", json_object_new_int64(frame));
   json_object_object_add(root, "clipboard", ClipboardJson());
+  json_object_object_add(root, "cursor", json_object_new_string(CursorName(Graphics_CursorShown())));
   json_object_object_add(root, "instances", InstancesJson());
   json_object_object_add(root, "lists", ListsJson());
   json_object_object_add(root, "maps", MapsJson());

@@ -709,6 +709,11 @@ bool ParseDump(const std::string& json, Dump* dump, std::string* error) {
     dump->clipboard = Value::Missing("the state dump's clipboard is not a text or null");
   else
     dump->clipboard = FromJson(clipboard);
+  json_object* cursor = nullptr;
+  if (json_object_object_get_ex(root, "cursor", &cursor) && json_object_is_type(cursor, json_type_string))
+    dump->cursor = FromJson(cursor);
+  else
+    dump->cursor = Value::Missing("the state dump holds no cursor");
   for (size_t i = 0; i < json_object_array_length(instances); ++i) {
     json_object* item = json_object_array_get_idx(instances, i);
     DumpInstance instance;
@@ -758,6 +763,7 @@ std::string Name(const DumpInstance& instance) { return instance.object + " " + 
 }  // namespace
 
 Value Evaluate(const Dump& dump, const std::string& reference) {
+  if (reference == "cursor") return dump.cursor;
   std::vector<std::string> parts = Split(reference, '.');
   Head head;
   if (!ParseHead(parts[0], &head)) return Value::Missing("'" + reference + "' is not a reference");

@@ -120,6 +120,7 @@ struct DumpInstance {
 struct Dump {
   int64_t frame = -1;
   Value clipboard;  // a String, Undefined when never set, Missing in a dump without one
+  Value cursor;     // the shape the frame showed ("arrow", "none", "hand", ...), the reference `cursor`
   std::vector<DumpInstance> instances;  // in the room's order
   std::map<std::string, std::vector<Value>> lists;                             // by handle text
   std::map<std::string, std::vector<std::pair<std::string, Value>>> maps;      // by handle text, entries in order

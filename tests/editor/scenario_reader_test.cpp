@@ -27,6 +27,7 @@ namespace {
 // two canvas objects; room order is not id order.
 const char* const kDump = R"({
   "frame": 3,
+  "cursor": "hand",
   "instances": [
     {"object": "obj_List_Object", "id": 100060, "depth": -5, "x": 853, "y": 320, "image_angle": 0,
      "sprite_index": -1, "mask_index": 7, "variables": {"object": 100070, "active": 1, "label": "Circle"}},
@@ -259,6 +260,9 @@ TEST(ScenarioChecks, RightExpectationsPassAndWrongOnesFailShowingTheActualValue)
       {"expect 3 map obj_Canvas_Object#0.props = {\"a\": \"x\", \"b\": 2, \"c\": 1}", false, "{\"b\": 2, \"a\": \"x\"}"},
       {"expect 3 map obj_Canvas_Object#0.props = {\"b\": 3, \"a\": \"x\"}", false, "{\"b\": 2, \"a\": \"x\"}"},
       {"expect 3 map obj_Canvas_Object#0.props = {}", false, "{\"b\": 2, \"a\": \"x\"}"},
+      // The cursor the frame showed.
+      {"expect 3 cursor = \"hand\"", true, ""},
+      {"expect 3 cursor = \"none\"", false, "\"hand\""},
       // A whole number names the handle itself.
       {"expect 3 map 1 = {\"b\": 2, \"a\": \"x\"}", true, ""},
       {"expect 3 list 0 = [1, \"two\", undefined]", true, ""},
