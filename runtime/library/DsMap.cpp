@@ -79,6 +79,14 @@ DsMapNode* CDS_Map::Next(const DsMapNode* node) const {
 }
 
 DsMapNode* CDS_Map::NextAfterKey(const DynValue* key) const {
+  // A text key equals only the one node holding the same text, which lies in
+  // the bucket of its hash: found directly, as the walk would find it. Numbers
+  // compare within an epsilon, so a number key may equal a node of another
+  // hash, and takes the walk in visiting order.
+  if (key->Kind() == KIND_STRING && key->str) {
+    const DsMapNode* node = Find(key);
+    return node ? Next(node) : nullptr;
+  }
   for (DsMapNode* node = First(); node; node = Next(node))
     if (DynValue_Compare(&node->key, key, kDsMapKeyEpsilon) == 0) return Next(node);
   return nullptr;

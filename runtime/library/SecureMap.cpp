@@ -56,7 +56,19 @@ std::string SecureMap_MachineTag(const std::string& identifier) {
   return std::string(tag, kSecureMapTagLength);
 }
 
-std::string SecureMap_ThisMachineTag() { return SecureMap_MachineTag(Platform_MachineIdentifier()); }
+// The tag takes two SHA-1 digests; a frame's load reads one file a part, so
+// the tag of the last identifier is kept (tests may change the identifier).
+std::string SecureMap_ThisMachineTag() {
+  static std::mutex cacheMutex;
+  static std::string cachedIdentifier, cachedTag;
+  std::string identifier = Platform_MachineIdentifier();
+  std::lock_guard<std::mutex> lock(cacheMutex);
+  if (cachedTag.empty() || identifier != cachedIdentifier) {
+    cachedTag = SecureMap_MachineTag(identifier);
+    cachedIdentifier = identifier;
+  }
+  return cachedTag;
+}
 
 std::string SecureMap_Encode(int mapHandle, const std::string& tag) {
   std::string json = MapJson_Write(mapHandle);

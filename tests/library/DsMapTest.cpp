@@ -156,6 +156,21 @@ TEST_F(DsMapTest, FindNextOfTheLastAndOfAMissingKeyIsUndefined) {
   EXPECT_TRUE(Call("ds_map_find_next", {map, "Alpha"}).IsUndefined());
 }
 
+// Text keys go straight to their node, number keys are matched within the
+// epsilon: mixed in one chain, both lead to the entry after them.
+TEST_F(DsMapTest, FindNextFollowsTextAndNumberKeysInOneChain) {
+  int map = static_cast<int>(Call("ds_map_create", {1}).Real());
+  Call("ds_map_add", {map, "1", 0});
+  Call("ds_map_add", {map, 1.0, 0});
+  Call("ds_map_add", {map, "two", 0});
+  Call("ds_map_add", {map, 3.0, 0});
+  EXPECT_EQ(Call("ds_map_find_next", {map, "1"}).Real(), 1.0);
+  EXPECT_EQ(Call("ds_map_find_next", {map, 1.0 + 1e-9}).Text(), "two");
+  EXPECT_EQ(Call("ds_map_find_next", {map, "two"}).Real(), 3.0);
+  EXPECT_TRUE(Call("ds_map_find_next", {map, 3.0}).IsUndefined());
+  EXPECT_TRUE(Call("ds_map_find_next", {map, "3"}).IsUndefined());
+}
+
 TEST_F(DsMapTest, MissingHandleIsANonFatalErrorAndAddStaysZero) {
   int map = NewMap();
   Call("ds_map_destroy", {map});
