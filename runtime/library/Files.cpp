@@ -12,6 +12,8 @@ namespace {
 struct FilesState {
   std::string workingDirectory;
   bool workingDirectorySet = false;
+  std::string currentDirectory;  // read once: nothing in the program changes it
+  bool currentDirectoryRead = false;
   bool reportRedirects = false;
   ConfinedFolder programFolder;
 };
@@ -19,6 +21,18 @@ struct FilesState {
 FilesState& State() {
   static FilesState state;
   return state;
+}
+
+// The folder the program started in. No built-in changes the current
+// directory, so it is asked once, not on every file name (each ask is a
+// system call, and a frame's load names one file a part).
+const std::string& CurrentDirectory() {
+  FilesState& s = State();
+  if (!s.currentDirectoryRead) {
+    s.currentDirectory = Platform_CurrentDirectory();
+    s.currentDirectoryRead = true;
+  }
+  return s.currentDirectory;
 }
 
 std::string WithTrailingSlash(std::string path) {
@@ -73,7 +87,7 @@ bool Files_Place(const char* name, const std::string& saveArea, const std::strin
 bool Files_PlaceInSaveArea(const char* name, std::string* relative) {
   const std::string& saveArea = SaveFolder().Path();
   bool placed = !saveArea.empty() &&
-                Files_Place(name, saveArea, Platform_CurrentDirectory(), Files_WorkingDirectory(), relative);
+                Files_Place(name, saveArea, CurrentDirectory(), Files_WorkingDirectory(), relative);
   if (!placed) {
     DebugConsole().Output("Error! not allowing save with filename '%s'\n", name ? name : "");
     return false;
@@ -157,7 +171,7 @@ void ReportSaveFolder(const std::string& path) {
   DebugConsole().Output("Save folder: %s\n", path.c_str());
   std::string relative;
   const std::string probe = Files_WorkingDirectory() + "f";
-  if (Files_Place(probe.c_str(), path, Platform_CurrentDirectory(), Files_WorkingDirectory(), &relative)) {
+  if (Files_Place(probe.c_str(), path, CurrentDirectory(), Files_WorkingDirectory(), &relative)) {
     relative.pop_back();  // the probe's own name: what is left is the folder
     DebugConsole().Output("Files under working_directory go to: %s%s\n", path.c_str(), relative.c_str());
   }

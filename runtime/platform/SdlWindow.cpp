@@ -8,6 +8,7 @@
 
 #include "base/Console.h"
 #include "platform/Clipboard.h"
+#include "platform/LargeBlocks.h"
 #include "platform/MessageBox.h"
 #include "platform/SdlContext.h"
 #include "platform/Window.h"
@@ -203,6 +204,7 @@ bool Platform_Init(bool headless) {
   WindowState& s = State();
   if (s.initialised) return true;
   s.headless = headless;
+  LargeBlocks_InstallForSdl();
   if (headless) SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
   // Linux desktops otherwise stop their screen saver while the editor runs.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
