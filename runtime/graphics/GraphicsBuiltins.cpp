@@ -1,8 +1,6 @@
 // The drawing built-ins as the scripting language calls them, and the
 // cursor table of window_set_cursor. Arguments are read once here; the
 // functions below them work on plain values.
-#include <cmath>
-
 #include "code/CompiledCode.h"
 #include "code/Error.h"
 #include "graphics/Graphics.h"
@@ -14,11 +12,8 @@
 
 namespace {
 
-// subimg < 0 takes the instance's image_index, floored.
 int32_t SubimgArgument(CInstance* self, const DynValue* args, int i) {
-  double subimg = ZuGetReal(args, i);
-  if (subimg < 0) return self ? static_cast<int32_t>(std::floor(self->imageIndex)) : -1;
-  return static_cast<int32_t>(subimg);
+  return Draw_SubimgArgument(self, ZuGetReal(args, i));
 }
 
 CSprite* SpriteArgument(const DynValue* args, int i) {

@@ -7,6 +7,9 @@
 
 class CInstance;
 
+// The sub-image argument of draw_sprite(_ext) as the built-ins read it: below
+// 0 takes self's image_index rounded down (-1 without an instance).
+int32_t Draw_SubimgArgument(CInstance* self, double subimg);
 // draw_sprite_ext; subimg < 0 uses self's image_index truncated toward zero.
 void Draw_SpriteExt(CInstance* self, int32_t sprite, int32_t subimg, float x, float y, float xscale, float yscale,
                     float rotation, int32_t colour, float alpha);

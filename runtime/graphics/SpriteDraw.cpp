@@ -165,6 +165,11 @@ void Graphics_EnableCornerId(bool enable) { Graphics_State().cornerId = enable; 
 
 // ---- direct entries ----
 
+int32_t Draw_SubimgArgument(CInstance* self, double subimg) {
+  if (subimg < 0) return self ? static_cast<int32_t>(std::floor(self->imageIndex)) : -1;
+  return static_cast<int32_t>(subimg);
+}
+
 void Draw_SpriteExt(CInstance* self, int32_t spriteIndex, int32_t subimg, float x, float y, float xscale,
                     float yscale, float rotation, int32_t colour, float alpha) {
   if (subimg < 0 && self) subimg = static_cast<int32_t>(self->imageIndex);  // toward zero

@@ -26,7 +26,7 @@
 #include "collision/Collision.h"         // position_meeting
 #include "graphics/GraphicsDirect.h"     // draw_sprite, draw_sprite_ext, make_colour_rgb, draw_set_*
 #include "library/Strings.h"             // abs, choose, point_direction, show_debug_message
-#include "object/Instance.h"
+#include "object/Instance.h"               // the instance as a slot holder (ZuObjectBase)
 #include "object/InstanceFunctions.h"    // instance_destroy, instance_exists, instance_number
 #include "object/ObjectBase.h"
 #include "value/ArgReaders.h"
@@ -444,13 +444,6 @@ inline KslValue ksl_BoolKind(bool b) {
   static_cast<DynValue&>(r) = DynValue_MakeBool(b);
   return r;
 }
-// The sub-image argument of draw_sprite(_ext): below 0 takes self's
-// image_index rounded down.
-inline int32_t ksl_SubimgArgument(CInstance* self, double subimg) {
-  if (subimg < 0) return self ? static_cast<int32_t>(std::floor(self->imageIndex)) : -1;
-  return static_cast<int32_t>(subimg);
-}
-
 inline KslValue ksl_Direct_instance_destroy(CInstance* self, CInstance*, const CompiledFunctionRef&) {
   Instance_DestroySelfDirect(self);
   return KslValue(0.0);
@@ -491,7 +484,7 @@ inline KslValue ksl_Direct_draw_sprite(CInstance* self, CInstance* other, const 
                                        KslArgs<4>&& a) {
   if (!ksl_AllNumbers(a)) return ksl_Call(self, other, ref, std::move(a));
   KslCells<4> c(a);
-  Draw_Sprite(self, ZuGetInt32(c.c, 0), ksl_SubimgArgument(self, ZuGetReal(c.c, 1)),
+  Draw_Sprite(self, ZuGetInt32(c.c, 0), Draw_SubimgArgument(self, ZuGetReal(c.c, 1)),
               static_cast<float>(ZuGetReal(c.c, 2)), static_cast<float>(ZuGetReal(c.c, 3)));
   return KslValue();
 }
@@ -501,7 +494,7 @@ inline KslValue ksl_Direct_draw_sprite_ext(CInstance* self, CInstance* other, co
   KslCells<9> c(a);
   // Colours are 24-bit: the built-in keeps the low three bytes of the integer.
   const int32_t colour = static_cast<int32_t>(static_cast<uint32_t>(ZuGetInt64(c.c, 7)) & 0xFFFFFFu);
-  Draw_SpriteExt(self, ZuGetInt32(c.c, 0), ksl_SubimgArgument(self, ZuGetReal(c.c, 1)),
+  Draw_SpriteExt(self, ZuGetInt32(c.c, 0), Draw_SubimgArgument(self, ZuGetReal(c.c, 1)),
                  static_cast<float>(ZuGetReal(c.c, 2)), static_cast<float>(ZuGetReal(c.c, 3)),
                  static_cast<float>(ZuGetReal(c.c, 4)), static_cast<float>(ZuGetReal(c.c, 5)),
                  static_cast<float>(ZuGetReal(c.c, 6)), colour, static_cast<float>(ZuGetReal(c.c, 8)));
