@@ -3,13 +3,13 @@
 // written into a STRG chunk at the end; their fields are patched then.
 #pragma once
 
-#include <png.h>
-
 #include <cstdint>
 #include <cstring>
 #include <map>
 #include <string>
 #include <vector>
+
+#include "PngFiles.h"
 
 class DataBuilder {
  public:
@@ -113,15 +113,8 @@ class DataBuilder {
 inline std::vector<uint8_t> MakePng(int w, int h, uint32_t rgba) {
   std::vector<uint8_t> pixels(static_cast<size_t>(w) * h * 4);
   for (size_t i = 0; i < pixels.size(); i += 4) std::memcpy(&pixels[i], &rgba, 4);
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = w;
-  image.height = h;
-  image.format = PNG_FORMAT_RGBA;
-  png_alloc_size_t size = 0;
-  png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr);
-  std::vector<uint8_t> out(size);
-  png_image_write_to_memory(&image, out.data(), &size, 0, pixels.data(), 0, nullptr);
-  out.resize(size);
+  std::vector<uint8_t> out;
+  std::string error;
+  media::Png_Encode(pixels.data(), w, h, &out, &error);
   return out;
 }

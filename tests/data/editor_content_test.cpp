@@ -4,7 +4,6 @@
 // otherwise frames of the right sizes are drawn into a scratch folder so the
 // tables can still be checked (the log says which was used).
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <unistd.h>
 
@@ -19,6 +18,7 @@
 #include "EditorTables.h"
 #include "Manifest.h"
 #include "Pack.h"
+#include "PngFiles.h"
 #include "base/Console.h"
 #include "code/CompiledCode.h"
 #include "data/GameData.h"
@@ -31,12 +31,8 @@ namespace {
 const std::string kManifest = std::string(MOB_SOURCE_DIR) + "/editor/game.json";
 
 void WritePng(const fs::path& path, int w, int h, const std::vector<uint8_t>& rgba) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = w;
-  image.height = h;
-  image.format = PNG_FORMAT_RGBA;
-  png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), 0, nullptr);
+  std::string error;
+  ASSERT_TRUE(media::Png_Write(path.string(), rgba.data(), w, h, &error)) << error;
 }
 
 // Frame f of a w x h sprite: an ellipse that shrinks with f, so frames and

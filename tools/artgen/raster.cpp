@@ -1,11 +1,11 @@
 #include "raster.h"
 
-#include <png.h>  // libpng: the only library the generator needs
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
+
+#include "PngFiles.h"
 
 namespace artgen {
 
@@ -210,30 +210,10 @@ std::vector<uint8_t> Image::toRgba8() const {
 }
 
 bool writePng(const std::string& path, int width, int height, const std::vector<uint8_t>& rgba) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) {
-    std::perror(path.c_str());
-    return false;
-  }
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!png || !info || setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(f);
-    std::fprintf(stderr, "%s: PNG encoding failed\n", path.c_str());
-    return false;
-  }
-  png_init_io(png, f);
-  png_set_compression_level(png, 9);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-               PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (int y = 0; y < height; ++y)
-    png_write_row(png, const_cast<png_bytep>(&rgba[static_cast<size_t>(y) * width * 4]));
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return std::fclose(f) == 0;
+  std::string error;
+  if (media::Png_Write(path, rgba.data(), width, height, &error)) return true;
+  std::fprintf(stderr, "%s\n", error.c_str());
+  return false;
 }
 
 }  // namespace artgen

@@ -1,48 +1,24 @@
 #include "Image.h"
 
-#include <png.h>
-
 #include <algorithm>
 #include <cstring>
+#include <utility>
+
+#include "PngFiles.h"
 
 namespace pack {
 
 bool Image_ReadPng(const std::string& path, Image* image, std::string* error) {
-  png_image png{};
-  png.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&png, path.c_str())) {
-    *error = path + ": " + png.message;
-    return false;
-  }
-  png.format = PNG_FORMAT_RGBA;
-  image->width = static_cast<int>(png.width);
-  image->height = static_cast<int>(png.height);
-  image->rgba.assign(PNG_IMAGE_SIZE(png), 0);
-  if (!png_image_finish_read(&png, nullptr, image->rgba.data(), 0, nullptr)) {
-    *error = path + ": " + png.message;
-    return false;
-  }
+  media::RgbaImage read;
+  if (!media::Png_Read(path, &read, error)) return false;
+  image->width = read.width;
+  image->height = read.height;
+  image->rgba = std::move(read.rgba);
   return true;
 }
 
 bool Image_WritePng(const Image& image, std::vector<uint8_t>* out, std::string* error) {
-  png_image png{};
-  png.version = PNG_IMAGE_VERSION;
-  png.width = static_cast<png_uint_32>(image.width);
-  png.height = static_cast<png_uint_32>(image.height);
-  png.format = PNG_FORMAT_RGBA;
-  png_alloc_size_t size = 0;
-  if (!png_image_write_get_memory_size(png, size, 0, image.rgba.data(), 0, nullptr)) {
-    *error = std::string("PNG encoding: ") + png.message;
-    return false;
-  }
-  out->resize(size);
-  if (!png_image_write_to_memory(&png, out->data(), &size, 0, image.rgba.data(), 0, nullptr)) {
-    *error = std::string("PNG encoding: ") + png.message;
-    return false;
-  }
-  out->resize(size);
-  return true;
+  return media::Png_Encode(image.rgba.data(), image.width, image.height, out, error);
 }
 
 Rect Image_OpaqueBounds(const Image& image) {
