@@ -2,9 +2,11 @@
 // <out>/<sprite>/<frame>.png. Deterministic: the same program writes the
 // same bytes.
 //
-//   artgen --out DIR    write all frames under DIR
-//   artgen --list       print "name width height frames" per sprite
+//   artgen [--manifest FILE] --out DIR    write all frames under DIR
+//   artgen [--manifest FILE] --list       print "name width height frames" per sprite
 //
+// The sprite table is the manifest's (editor/game.json unless --manifest
+// names another).
 // Before writing, each sprite is checked against its table entry: size,
 // frame count and, for automatic boxes, that the pixels with any opacity
 // span exactly the listed collision box (the runtime derives boxes and
@@ -30,13 +32,13 @@ Frames draw(const SpriteInfo& s) {
 
 bool check(const SpriteInfo& s, const Frames& frames) {
   if (static_cast<int>(frames.size()) != s.frames) {
-    std::fprintf(stderr, "%s: drew %zu frames, table says %d\n", s.name, frames.size(), s.frames);
+    std::fprintf(stderr, "%s: drew %zu frames, table says %d\n", s.name.c_str(), frames.size(), s.frames);
     return false;
   }
   int l = s.width, t = s.height, r = -1, b = -1;
   for (const Image& img : frames) {
     if (img.width() != s.width || img.height() != s.height) {
-      std::fprintf(stderr, "%s: frame is %dx%d, table says %dx%d\n", s.name, img.width(), img.height(), s.width, s.height);
+      std::fprintf(stderr, "%s: frame is %dx%d, table says %dx%d\n", s.name.c_str(), img.width(), img.height(), s.width, s.height);
       return false;
     }
     for (int y = 0; y < img.height(); ++y)
@@ -49,7 +51,7 @@ bool check(const SpriteInfo& s, const Frames& frames) {
         }
   }
   if (s.boxMode == 0 && (l != s.boxLeft || t != s.boxTop || r != s.boxRight || b != s.boxBottom)) {
-    std::fprintf(stderr, "%s: opaque pixels span %d,%d,%d,%d, collision box is %d,%d,%d,%d\n", s.name, l, t, r, b,
+    std::fprintf(stderr, "%s: opaque pixels span %d,%d,%d,%d, collision box is %d,%d,%d,%d\n", s.name.c_str(), l, t, r, b,
                  s.boxLeft, s.boxTop, s.boxRight, s.boxBottom);
     return false;
   }
@@ -59,28 +61,35 @@ bool check(const SpriteInfo& s, const Frames& frames) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string out;
+  std::string out, manifest = MOB_DEFAULT_MANIFEST;
   bool list = false;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--out") && i + 1 < argc) {
       out = argv[++i];
+    } else if (!std::strcmp(argv[i], "--manifest") && i + 1 < argc) {
+      manifest = argv[++i];
     } else if (!std::strcmp(argv[i], "--list")) {
       list = true;
     } else {
-      std::fprintf(stderr, "usage: artgen --out DIR | --list\n");
+      std::fprintf(stderr, "usage: artgen [--manifest FILE] --out DIR | --list\n");
       return 2;
     }
   }
+  std::string error;
+  if (!SpriteTable_Load(manifest, &error)) {
+    std::fprintf(stderr, "artgen: %s\n", error.c_str());
+    return 1;
+  }
   if (list) {
-    for (const SpriteInfo& s : kSprites) std::printf("%s %d %d %d\n", s.name, s.width, s.height, s.frames);
+    for (const SpriteInfo& s : SpriteTable()) std::printf("%s %d %d %d\n", s.name.c_str(), s.width, s.height, s.frames);
     return 0;
   }
   if (out.empty()) {
-    std::fprintf(stderr, "usage: artgen --out DIR | --list\n");
+    std::fprintf(stderr, "usage: artgen [--manifest FILE] --out DIR | --list\n");
     return 2;
   }
   bool ok = true;
-  for (const SpriteInfo& s : kSprites) {
+  for (const SpriteInfo& s : SpriteTable()) {
     const Frames frames = draw(s);
     if (!check(s, frames)) {
       ok = false;

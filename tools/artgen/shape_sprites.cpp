@@ -465,7 +465,7 @@ std::pair<Frames, Frames> drawShape(int n, int w, int h, int frameCount, const S
 Frames drawShapeSprite(const SpriteInfo& info) {
   int n = 0;
   char kind[16] = {};
-  if (std::sscanf(info.name, "spr_shape_%d_%15s", &n, kind) != 2 || n < 1 || n > 11) return {};
+  if (std::sscanf(info.name.c_str(), "spr_shape_%d_%15s", &n, kind) != 2 || n < 1 || n > 11) return {};
   const bool back = std::string(kind) == "back";
   // Both sprites of a shape come from one drawing; keep it for the second.
   static std::map<int, std::pair<Frames, Frames>> drawn;
@@ -473,7 +473,7 @@ Frames drawShapeSprite(const SpriteInfo& info) {
   if (it == drawn.end()) {
     const std::string fillName = "spr_shape_" + std::to_string(n) + "_back";
     const SpriteInfo* fillInfo = nullptr;
-    for (const SpriteInfo& s : kSprites)
+    for (const SpriteInfo& s : SpriteTable())
       if (fillName == s.name) fillInfo = &s;
     if (!fillInfo) return {};
     it = drawn.emplace(n, drawShape(n, info.width, info.height, info.frames, *fillInfo)).first;
