@@ -8,22 +8,13 @@
 #include "data/GameData.h"
 #include "graphics/Graphics.h"
 #include "graphics/GraphicsState.h"
+#include "object/Event.h"
 #include "object/EventDispatch.h"
 #include "object/Instance.h"
 #include "platform/SdlRenderer.h"
 #include "room/RoomInstances.h"
 
 namespace {
-
-// Draw event subtypes.
-constexpr int DRAW_NORMAL = 0;
-constexpr int DRAW_GUI = 64;
-constexpr int DRAW_BEGIN = 72;
-constexpr int DRAW_END = 73;
-constexpr int DRAW_GUI_BEGIN = 74;
-constexpr int DRAW_GUI_END = 75;
-constexpr int DRAW_PRE = 76;
-constexpr int DRAW_POST = 77;
 
 // The room's size when no room is given.
 constexpr float DEFAULT_ROOM_WIDTH = 1024, DEFAULT_ROOM_HEIGHT = 768;
@@ -66,8 +57,8 @@ void RunDrawEvent(const std::vector<CInstance*>& order, int subtype) {
 
 void DrawInstance(CInstance* instance) {
   if (!instance->Active()) return;
-  if (HasEvent(instance->object, ev_draw, DRAW_NORMAL)) {
-    Perform_Event(instance, instance, ev_draw, DRAW_NORMAL);
+  if (HasEvent(instance->object, ev_draw, ev_draw_normal)) {
+    Perform_Event(instance, instance, ev_draw, ev_draw_normal);
     return;
   }
   CSprite* sprite = Graphics_Sprite(instance->spriteIndex);
@@ -172,21 +163,21 @@ void Graphics_DrawFrame(const RoomRecord* room) {
   CollectDrawOrder(layered, &order);
 
   SetProjection(views.front(), clearColour, clear);
-  RunDrawEvent(order, DRAW_PRE);
+  RunDrawEvent(order, ev_draw_pre);
   for (size_t i = 0; i < views.size(); ++i) {
     if (i > 0) SetProjection(views[i], clearColour, false);
-    RunDrawEvent(order, DRAW_BEGIN);
+    RunDrawEvent(order, ev_draw_begin);
     DrawRoomContents(room, order, roomRect);
-    RunDrawEvent(order, DRAW_END);
+    RunDrawEvent(order, ev_draw_end);
   }
-  RunDrawEvent(order, DRAW_POST);
+  RunDrawEvent(order, ev_draw_post);
   // The GUI is drawn over the whole room rectangle.
   if (views.size() > 1 || views.front().x != roomRect.x || views.front().y != roomRect.y ||
       views.front().width != roomRect.width || views.front().height != roomRect.height)
     SetProjection(roomRect, clearColour, false);
-  RunDrawEvent(order, DRAW_GUI_BEGIN);
-  RunDrawEvent(order, DRAW_GUI);
-  RunDrawEvent(order, DRAW_GUI_END);
+  RunDrawEvent(order, ev_gui_begin);
+  RunDrawEvent(order, ev_gui);
+  RunDrawEvent(order, ev_gui_end);
   Batch_Flush();
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "object/Object.h"
+#include "object/Event.h"
 #include "object/ObjectBase.h"
 
 class CInstanceBase : public ZuObjectBase {
@@ -13,7 +14,6 @@ class CInstanceBase : public ZuObjectBase {
   using ZuObjectBase::ZuObjectBase;
 };
 
-constexpr int ALARM_COUNT = 12;
 
 class CInstance : public CInstanceBase {
  public:

@@ -5,10 +5,6 @@
 
 namespace {
 
-constexpr int kAlarmSubtypes = 12;
-constexpr int kStepSubtypes = 16;
-constexpr int kOtherSubtypes = 128;
-
 struct EventListState {
   std::vector<std::vector<CObjectType*>> byType[EVENT_TYPE_COUNT];
 };
@@ -36,13 +32,13 @@ int EventLists_SubtypeCount(int type) {
     case ev_cleanup:
       return 1;
     case ev_alarm:
-      return kAlarmSubtypes;
+      return ALARM_COUNT;
     case ev_step:
-      return kStepSubtypes;
+      return STEP_SUBTYPE_COUNT;
     case ev_collision:
       return Object_Count();
     default:
-      return kOtherSubtypes;
+      return OTHER_SUBTYPE_COUNT;
   }
 }
 

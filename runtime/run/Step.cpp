@@ -6,6 +6,7 @@
 #include "data/GameData.h"
 #include "io/Input.h"
 #include "io/InputState.h"
+#include "object/Event.h"
 #include "object/EventDispatch.h"
 #include "platform/Window.h"
 #include "object/Instance.h"
@@ -16,20 +17,6 @@
 #include "run/RunnerInternal.h"
 
 namespace {
-
-constexpr int kFirstKeyboardKey = 8;
-constexpr int kAlarmCount = 12;
-
-// Mouse event subtypes: buttons held, pressed and released over the instance
-// (0-2, 4-6, 7-9), no button (3), and the global forms (50-58), wheel (60, 61).
-constexpr int kMouseNoButton = 3;
-constexpr int kMousePressedBase = 4;
-constexpr int kMouseReleasedBase = 7;
-constexpr int kMouseGlobalBase = 50;
-constexpr int kMouseGlobalPressedBase = 53;
-constexpr int kMouseGlobalReleasedBase = 56;
-constexpr int kMouseWheelUp = 60;
-constexpr int kMouseWheelDown = 61;
 
 // Applies what event code changed during a pass: destroyed instances go,
 // depth changes re-file. True when the step must end (a new room was requested).
@@ -88,7 +75,7 @@ void MoveInstances() {
 }
 
 void Alarms() {
-  for (int alarm = 0; alarm < kAlarmCount; ++alarm) {
+  for (int alarm = 0; alarm < ALARM_COUNT; ++alarm) {
     uint64_t pass = ++Instance_State().passNumber;
     for (CObjectType* object : EventLists_Objects(ev_alarm, alarm)) {
       auto& items = object->ownInstances.items;
@@ -104,7 +91,7 @@ void Alarms() {
 bool KeyboardPasses() {
   const InputFrame& live = Input_State().live;
   bool anyDown = false, anyPressed = false, anyReleased = false;
-  for (int key = kFirstKeyboardKey; key < INPUT_KEY_COUNT; ++key) {
+  for (int key = FIRST_KEYBOARD_SUBTYPE; key < INPUT_KEY_COUNT; ++key) {
     if (live.keyDown[key]) {
       anyDown = true;
       if (Runner_EventPass(ev_keyboard, key)) return true;
@@ -147,18 +134,18 @@ bool MousePasses() {
   for (int b = 0; b < INPUT_MOUSE_BUTTONS; ++b) {
     if (live.mouseDown[0][b]) {
       anyDown = true;
-      if (LocalMousePass(b) || Runner_EventPass(ev_mouse, kMouseGlobalBase + b)) return true;
+      if (LocalMousePass(b) || Runner_EventPass(ev_mouse, ev_global_left_button + b)) return true;
     }
     if (live.mousePressed[0][b] &&
-        (LocalMousePass(kMousePressedBase + b) || Runner_EventPass(ev_mouse, kMouseGlobalPressedBase + b)))
+        (LocalMousePass(ev_left_press + b) || Runner_EventPass(ev_mouse, ev_global_left_press + b)))
       return true;
     if (live.mouseReleased[0][b] &&
-        (LocalMousePass(kMouseReleasedBase + b) || Runner_EventPass(ev_mouse, kMouseGlobalReleasedBase + b)))
+        (LocalMousePass(ev_left_release + b) || Runner_EventPass(ev_mouse, ev_global_left_release + b)))
       return true;
   }
-  if (!anyDown && LocalMousePass(kMouseNoButton)) return true;
-  if (live.wheelUp && Runner_EventPass(ev_mouse, kMouseWheelUp)) return true;
-  if (live.wheelDown && Runner_EventPass(ev_mouse, kMouseWheelDown)) return true;
+  if (!anyDown && LocalMousePass(ev_no_button)) return true;
+  if (live.wheelUp && Runner_EventPass(ev_mouse, ev_mouse_wheel_up)) return true;
+  if (live.wheelDown && Runner_EventPass(ev_mouse, ev_mouse_wheel_down)) return true;
   return false;
 }
 
@@ -267,7 +254,7 @@ void DoAStep() {
   if (runner.resizePending) {
     runner.resizePending = false;
     Instance_RemoveMarked();
-    if (Runner_EventPass(ev_draw, 65)) return;
+    if (Runner_EventPass(ev_draw, ev_draw_resize)) return;
   }
   AnimateInstances();
   if (AfterPass()) return;
