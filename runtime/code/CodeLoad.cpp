@@ -5,6 +5,7 @@
 
 #include "code/CodeState.h"
 #include "code/CompiledCode.h"
+#include "code/ErrorContext.h"
 #include "object/Instance.h"
 
 CallFrame* g_CallFrameHead = nullptr;
@@ -21,6 +22,7 @@ CallFrame** Code_FrameHeadCell() {
 }
 
 void Code_Load(const CompiledCodeInfo& info) {
+  Error_InstallContext();
   CodeState& s = Code_State();
   s.info = info;
   s.loaded = true;
@@ -55,6 +57,7 @@ void Code_ResolveNames() {
 }
 
 void Code_Reset() {
+  Error_InstallContext();
   CodeState& s = Code_State();
   s.info = CompiledCodeInfo{};
   s.loaded = false;

@@ -2,9 +2,9 @@
 #include <alloca.h>
 #include <cstring>
 
+#include "base/Error.h"
 #include "code/CodeState.h"
 #include "code/CompiledCode.h"
-#include "code/Error.h"
 
 namespace {
 // Far beyond any call the language can write; keeps the stack copy bounded.

@@ -2,8 +2,8 @@
 // through slots, and the variables of other instances by target.
 #include <vector>
 
+#include "base/Error.h"
 #include "code/CompiledCode.h"
-#include "code/Error.h"
 #include "object/Instance.h"
 #include "room/RoomInstances.h"
 

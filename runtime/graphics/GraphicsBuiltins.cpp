@@ -1,8 +1,8 @@
 // The drawing built-ins as the scripting language calls them, and the
 // cursor table of window_set_cursor. Arguments are read once here; the
 // functions below them work on plain values.
+#include "base/Error.h"
 #include "code/CompiledCode.h"
-#include "code/Error.h"
 #include "graphics/Graphics.h"
 #include "graphics/GraphicsDirect.h"
 #include "graphics/GraphicsState.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "base/Console.h"
-#include "code/Error.h"
+#include "base/Error.h"
 #include "graphics/Graphics.h"
 #include "graphics/GraphicsDirect.h"
 #include "graphics/GraphicsState.h"

@@ -1,7 +1,7 @@
 #include "library/DsHandles.h"
 
+#include "base/Error.h"
 #include "base/Memory.h"
-#include "code/Error.h"
 #include "library/DsList.h"
 #include "library/DsMap.h"
 

@@ -8,7 +8,7 @@
 
 #include <cstring>
 
-#include "code/Error.h"
+#include "base/Error.h"
 
 namespace {
 

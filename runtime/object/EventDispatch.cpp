@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "code/Error.h"
+#include "base/Error.h"
 #include "object/Instance.h"
 #include "room/RoomInstances.h"
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "code/Error.h"
+#include "base/Error.h"
 #include "object/EventDispatch.h"
 #include "object/InstanceIdTable.h"
 #include "room/RoomInstances.h"

@@ -1,6 +1,6 @@
 // Starting and ending rooms.
+#include "base/Error.h"
 #include "code/CompiledCode.h"
-#include "code/Error.h"
 #include "data/GameData.h"
 #include "io/Input.h"
 #include "object/EventDispatch.h"

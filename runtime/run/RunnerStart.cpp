@@ -14,7 +14,7 @@
 #include "base/Memory.h"
 #include "code/Builtins.h"
 #include "code/CompiledCode.h"
-#include "code/Error.h"
+#include "code/ErrorContext.h"
 #include "collision/Collision.h"
 #include "data/GameData.h"
 #include "data/PageDecoder.h"

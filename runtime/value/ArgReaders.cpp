@@ -1,8 +1,8 @@
 // Argument readers of built-in functions.
 #include "value/ArgReaders.h"
 
+#include "base/Error.h"
 #include "code/CompiledCode.h"
-#include "code/Error.h"
 
 namespace {
 

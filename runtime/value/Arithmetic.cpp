@@ -2,8 +2,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/Error.h"
 #include "base/Memory.h"
-#include "code/Error.h"
 #include "value/DynValue.h"
 #include "value/TextBuffer.h"
 

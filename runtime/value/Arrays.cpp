@@ -2,8 +2,8 @@
 // growth on write, bounds-checked reads.
 #include <cstring>
 
+#include "base/Error.h"
 #include "base/Memory.h"
-#include "code/Error.h"
 #include "value/DynValue.h"
 
 namespace {

@@ -4,8 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "code/Error.h"
-#include "object/ObjectBase.h"
+#include "base/Error.h"
 #include "value/DynValue.h"
 #include "value/TextBuffer.h"
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "base/Console.h"
+#include "base/Error.h"
 #include "code/CompiledCode.h"
-#include "code/Error.h"
 #include "data/GameData.h"
 #include "graphics/CountingRenderer.h"
 #include "graphics/Graphics.h"

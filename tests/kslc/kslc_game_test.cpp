@@ -27,7 +27,7 @@
 #include "base/Console.h"
 #include "code/Builtins.h"
 #include "code/CompiledCode.h"
-#include "code/Error.h"
+#include "code/ErrorContext.h"
 #include "collision/Collision.h"
 #include "data/GameData.h"
 #include "graphics/Batch.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Error.h"
 #include "code/CompiledCode.h"
-#include "code/Error.h"
 #include "value/DynValue.h"
 
 // A cell owned by the test.

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "base/Console.h"
+#include "base/Error.h"
 #include "code/Builtins.h"
 #include "code/CompiledCode.h"
-#include "code/Error.h"
 #include "collision/Collision.h"
 #include "data/GameData.h"
 #include "io/Input.h"

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "base/Console.h"
+#include "code/ErrorContext.h"
 #include "code/Builtins.h"
 #include "code/CompiledCode.h"
-#include "code/Error.h"
 #include "object/EventDispatch.h"
 #include "object/Instance.h"
 #include "room/RoomInstances.h"
@@ -20,6 +20,7 @@ class RuntimeTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Builtins_RegisterAll();
+    Error_InstallContext();  // as loading compiled code does
     Console_SetDebug(&debugLog);
     Console_SetRelease(&releaseLog);
     previousCatch = Error_BeginCatch();

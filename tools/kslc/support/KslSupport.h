@@ -22,7 +22,7 @@
 #include <utility>
 
 #include "code/CompiledCode.h"
-#include "code/Error.h"
+#include "code/ErrorContext.h"
 #include "collision/Collision.h"         // position_meeting
 #include "graphics/GraphicsDirect.h"     // draw_sprite, draw_sprite_ext, make_colour_rgb, draw_set_*
 #include "library/Strings.h"             // abs, choose, point_direction, show_debug_message

@@ -1,6 +1,9 @@
-// The runtime's one error call and the error report it produces: the call
-// chain of compiled functions, the event that was running, a message dialog,
-// and the end of the process with exit code 1 unless errors are being caught.
+// The runtime's one error call and the report it makes: a heading naming
+// what was running, the message, a position line and the call chain, written
+// to the release console and shown in a dialog, then the end of the process
+// with exit code 1 unless errors are being caught. This core knows nothing of
+// events, compiled code or windows: the layers above supply those parts of
+// the report through Error_SetContext (code/ErrorContext.h installs them).
 #pragma once
 
 #include <string>
@@ -29,9 +32,6 @@ bool Error_BeginCatch();
 // Restores the catching state; returns whether an error was caught meanwhile.
 bool Error_EndCatch(bool previous);
 
-// Builds the call-stack text: a line of 92 '-' then "called from - ..." lines
-// from the newest frame to the oldest.
-std::string Error_CallStackText();
 // The text shown in the dialog for a report: 43 '_' above it, CR LF line
 // breaks, tabs widened to spaces.
 std::string Error_DialogText(const std::string& report);
@@ -41,7 +41,20 @@ std::string Error_DialogText(const std::string& report);
 using FatalErrorHandler = void (*)();
 FatalErrorHandler Error_SetFatalHandler(FatalErrorHandler handler);
 
-// Lets compiled code supply the text of a source line for the report's
-// " at %s (line %d) - %s" line; without it the report says "at <function>".
-using SourceLineProvider = const char* (*)(const char* function, int line);
-void Error_SetSourceLineProvider(SourceLineProvider provider);
+// What the layers above add to a report. Any part left null takes its
+// default: the heading "[FATAL ]ERROR" with no event named, no position line,
+// a call stack of just its rule of 92 '-', and no dialog.
+struct ErrorContext {
+  // The heading and the message, e.g. naming the event that was running.
+  std::string (*heading)(bool fatal, const std::string& message) = nullptr;
+  // The line that says where the running code was, with its line break.
+  std::string (*position)() = nullptr;
+  // The call-stack text, from its rule of 92 '-' on.
+  std::string (*callStack)() = nullptr;
+  // Shows the report's dialog.
+  void (*showDialog)(const char* caption, const char* text) = nullptr;
+};
+void Error_SetContext(const ErrorContext& context);
+
+// printf-style formatting into a std::string, shared with the context parts.
+std::string Error_Format(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -1,6 +1,6 @@
-// The error report: call chain of compiled functions, the running event, the
-// release-console line, the dialog, and the end of the process.
-#include "code/Error.h"
+// The error report's core: the message, the parts the layers above supply,
+// the release-console line, the dialog, and the end of the process.
+#include "base/Error.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -8,18 +8,13 @@
 #include <vector>
 
 #include "base/Console.h"
-#include "code/CompiledCode.h"
-#include "object/Event.h"
-#include "object/EventDispatch.h"
-#include "object/Object.h"
-#include "platform/MessageBox.h"
 
 namespace {
 
 struct ErrorReporter {
   ErrorState state;
   FatalErrorHandler fatalHandler = nullptr;
-  SourceLineProvider sourceLines = nullptr;
+  ErrorContext context;
 };
 
 ErrorReporter& Reporter() {
@@ -38,36 +33,8 @@ std::string FormatV(const char* format, va_list args) {
   return std::string(text.data(), static_cast<size_t>(needed));
 }
 
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  std::string text = FormatV(format, args);
-  va_end(args);
-  return text;
-}
-
-// The error text names the event that was running. Errors outside any event
-// (room creation code, start-up) have no object to name: the text is then the
-// prefix, "ERROR" and the message.
-std::string ErrorText(bool fatal, const std::string& message) {
-  const char* prefix = fatal ? "FATAL " : "";
-  const EventContext& context = Event_Context();
-  if (!context.owner) return Format("%sERROR\n\n\n%s", prefix, message.c_str());
-  // Compiled events hold their whole body as one action.
-  const int actionNumber = 1;
-  std::string eventName = Event_Name(context.type, context.subtype);
-  return Format("%sERROR in\naction number %d\nof %s\nfor object %s:\n\n\n%s", prefix, actionNumber,
-                eventName.c_str(), context.owner->name ? context.owner->name : "<undefined>", message.c_str());
-}
-
-std::string PositionLine() {
-  CallFrame* head = *Code_FrameHeadCell();
-  if (!head) return std::string();
-  const char* lineText = nullptr;
-  if (head->line >= 0 && Reporter().sourceLines) lineText = Reporter().sourceLines(head->functionName, head->line);
-  if (lineText) return Format(" at %s (line %d) - %s\n", head->functionName, head->line, lineText);
-  return Format("at %s\n", head->functionName);
+std::string DefaultHeading(bool fatal, const std::string& message) {
+  return std::string(fatal ? "FATAL " : "") + "ERROR\n\n\n" + message;
 }
 
 void Report(bool fatal, const std::string& message) {
@@ -85,12 +52,15 @@ void Report(bool fatal, const std::string& message) {
     return;
   }
   state.insideReport = true;
-  std::string stack = Error_CallStackText();
+  const ErrorContext& context = reporter.context;
+  std::string stack = context.callStack ? context.callStack() : std::string(92, '-') + "\n";
+  std::string heading = context.heading ? context.heading(fatal, message) : DefaultHeading(fatal, message);
+  std::string position = context.position ? context.position() : std::string();
   const std::string hashes(92, '#');
-  std::string report = hashes + "\n" + ErrorText(fatal, message) + "\n" + PositionLine() + hashes + "\n" + stack;
+  std::string report = hashes + "\n" + heading + "\n" + position + hashes + "\n" + stack;
   state.lastError = report;
   ReleaseConsole().Output("ERROR!!! :: %s\n", report.c_str());
-  Platform_ShowMessageBox("Error", Error_DialogText(report).c_str());
+  if (context.showDialog) context.showDialog("Error", Error_DialogText(report).c_str());
   state.insideReport = false;
   if (fatal && !state.continueAfterErrors) {
     if (reporter.fatalHandler)
@@ -136,19 +106,6 @@ bool Error_EndCatch(bool previous) {
   return caught;
 }
 
-std::string Error_CallStackText() {
-  std::string text(92, '-');
-  text += "\n";
-  for (CallFrame* frame = *Code_FrameHeadCell(); frame; frame = frame->previous) {
-    const char* name = frame->functionName ? frame->functionName : "(null)";
-    if (frame->line >= 0)
-      text += Format("called from - %s (line %d)\n", name, frame->line);
-    else
-      text += Format("called from - %s\n", name);
-  }
-  return text;
-}
-
 std::string Error_DialogText(const std::string& report) {
   // Tabs are widened to the next multiple of four columns.
   constexpr int kTabWidth = 4;
@@ -180,4 +137,12 @@ FatalErrorHandler Error_SetFatalHandler(FatalErrorHandler handler) {
   return previous;
 }
 
-void Error_SetSourceLineProvider(SourceLineProvider provider) { Reporter().sourceLines = provider; }
+void Error_SetContext(const ErrorContext& context) { Reporter().context = context; }
+
+std::string Error_Format(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = FormatV(format, args);
+  va_end(args);
+  return text;
+}
