@@ -48,6 +48,29 @@ bool Runner_ParseCommandLine(int argc, const char* const* argv, RunnerOptions* o
       options->sleepMargin = static_cast<int>(ms);
     } else if (std::strcmp(arg, "-noaudio") == 0) {
       options->noAudio = true;
+    } else if (std::strcmp(arg, "-audio") == 0) {
+      const char* v = value(arg);
+      if (!v) return false;
+      if (std::strcmp(v, "loopback") != 0) {
+        *error = std::string("-audio takes 'loopback', not '") + v + "'";
+        return false;
+      }
+      options->audioLoopback = true;
+    } else if (std::strcmp(arg, "-audiostall") == 0) {
+      const char* frame = value(arg);
+      if (!frame) return false;
+      const char* ms = value(arg);
+      if (!ms) return false;
+      AudioStall stall{-1, 0};
+      int64_t milliseconds = -1;
+      if (!ParseInteger(frame, &stall.frame) || stall.frame < 0 || !ParseInteger(ms, &milliseconds) ||
+          milliseconds < 0 || milliseconds > 60000) {
+        *error = std::string("-audiostall takes a frame number and milliseconds from 0 to 60000, not '") + frame +
+                 " " + ms + "'";
+        return false;
+      }
+      stall.milliseconds = static_cast<int>(milliseconds);
+      options->audioStalls.push_back(stall);
     } else if (std::strcmp(arg, "-headless") == 0) {
       options->headless = true;
     } else if (std::strcmp(arg, "-nowait") == 0) {

@@ -19,11 +19,24 @@ struct FrameFile {
   std::string file;
 };
 
+// Extra sound mixed on the loopback device after one frame (-audiostall):
+// the audio goes on for that long while the game makes one step, as in a
+// slow frame.
+struct AudioStall {
+  int64_t frame;
+  int milliseconds;
+};
+
 struct RunnerOptions {
   std::string gameFile;         // -game FILE
   bool hasSleepMargin = false;  // -sleepmargin MS
   int sleepMargin = 10;
   bool noAudio = false;         // -noaudio
+  // -audio loopback (ours): sound is mixed into memory instead of a device,
+  // one frame's worth of samples after every frame, so that play positions
+  // move in step with the frames (see RunnerAudio.h).
+  bool audioLoopback = false;
+  std::vector<AudioStall> audioStalls;  // -audiostall FRAME MS (ours), repeatable; with -audio loopback
   bool headless = false;        // -headless
   bool noWait = false;          // -nowait (ours): frames are not paced, for tests
   std::string outputFile;       // -output FILE / -debugoutput FILE: the debug console goes there

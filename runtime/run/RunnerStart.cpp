@@ -27,6 +27,7 @@
 #include "run/FramePacing.h"
 #include "run/InputScript.h"
 #include "run/Runner.h"
+#include "run/RunnerAudio.h"
 #include "run/RunnerGraphics.h"
 #include "run/RunnerInternal.h"
 #include "run/RunnerVariables.h"
@@ -412,7 +413,7 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
     DebugConsole().Output("The save folder for %s could not be opened; saving will fail\n", gameName);
   }
   Audio_SetBaseFolder(Platform_ProgramFolder().c_str());
-  Audio_Init(runner.options.noAudio);
+  RunnerAudio_Init(runner.options);
 
   if (!PrepareGame()) {
     DebugConsole().Output("Failed to load the game\n");
@@ -457,6 +458,7 @@ void Runner_Frame() {
     PageDecoder_Begin();
     Audio_BeginOpening();
     Audio_Update();
+    RunnerAudio_FrameDone(runner.frameCounter, runner.gameSpeed);
     // Screenshots and state dumps show the frame as its step and draw left it.
     for (const FrameFile& shot : runner.options.screenshots)
       if (shot.frame == runner.frameCounter) RunnerGraphics_Screenshot(shot.file.c_str());

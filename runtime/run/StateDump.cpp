@@ -20,6 +20,10 @@
 #include "object/Instance.h"
 #include "platform/Clipboard.h"
 #include "room/RoomInstances.h"
+#include "run/RunnerAudio.h"
+#include "sound/Audio.h"
+#include "sound/AudioTesting.h"
+#include "sound/openal/ALDevice.h"
 #include "value/TextBuffer.h"
 
 namespace {
@@ -196,6 +200,41 @@ const char* CursorName(CursorShape shape) {
   return "unknown";
 }
 
+// The sound: which device plays, how many plays were made, every active
+// voice, and the level of the frame's mixed samples on the loopback device.
+json_object* AudioJson() {
+  json_object* audio = json_object_new_object();
+  const RunnerAudioLevel level = RunnerAudio_LastLevel();
+  const char* device = "device";
+  if (Audio_IsDisabled())
+    device = "disabled";
+  else if (!Audio_HasDevice())
+    device = "none";
+  else if (ALDevice_IsLoopback())
+    device = "loopback";
+  json_object_object_add(audio, "device", json_object_new_string(device));
+  json_object_object_add(audio, "plays", json_object_new_int64(Audio_PlayCount()));
+  json_object* voices = json_object_new_array();
+  for (const AudioVoiceInfo& voice : Audio_ActiveVoices()) {
+    json_object* item = json_object_new_object();
+    const char* name = Sound_Name(voice.sound);
+    json_object_object_add(item, "handle", json_object_new_int64(voice.handle));
+    json_object_object_add(item, "sound", json_object_new_int64(voice.sound));
+    json_object_object_add(item, "name", json_object_new_string(name ? name : ""));
+    json_object_object_add(item, "state", json_object_new_string(voice.paused ? "paused" : "playing"));
+    json_object_object_add(item, "gain", NumberJson(voice.gain));
+    json_object_object_add(item, "position", NumberJson(voice.position));
+    json_object_array_add(voices, item);
+  }
+  json_object_object_add(audio, "voices", voices);
+  if (level.loopback) {
+    json_object_object_add(audio, "samples", json_object_new_int64(level.samples));
+    json_object_object_add(audio, "level", NumberJson(level.rms));
+    json_object_object_add(audio, "peak", NumberJson(level.peak));
+  }
+  return audio;
+}
+
 }  // namespace
 
 std::string StateDump_Json(int64_t frame) {
@@ -206,6 +245,7 @@ std::string StateDump_Json(int64_t frame) {
   json_object_object_add(root, "instances", InstancesJson());
   json_object_object_add(root, "lists", ListsJson());
   json_object_object_add(root, "maps", MapsJson());
+  json_object_object_add(root, "audio", AudioJson());
   std::string text = json_object_to_json_string_ext(root, JSON_C_TO_STRING_PRETTY | JSON_C_TO_STRING_SPACED | JSON_C_TO_STRING_NOSLASHESCAPE);
   json_object_put(root);
   text += '\n';

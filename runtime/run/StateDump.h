@@ -11,7 +11,20 @@
 //                   "image_angle": 0, "sprite_index": 3, "mask_index": -1,
 //                   "variables": {"name": value, ...}}, ...],
 //    "lists": {"<handle>": [value, ...], ...},
-//    "maps": {"<handle>": {"key": value, ...}, ...}}
+//    "maps": {"<handle>": {"key": value, ...}, ...},
+//    "audio": {"device": "loopback", "plays": 2,
+//              "voices": [{"handle": 400001, "sound": 0, "name": "msc_A",
+//                          "state": "playing", "gain": 0.5, "position": 1.25}, ...],
+//              "samples": 735, "level": 0.0812, "peak": 0.43}}
+//
+// "audio": "device" is "disabled" (-noaudio), "loopback" (-audio loopback),
+// "device" (a sound device is open) or "none" (none could be opened);
+// "plays" counts the plays that got a handle since the start; "voices" are
+// the active voices by handle, each "playing" or "paused", with its own gain
+// and its play position in seconds. Once the loopback device has mixed a
+// frame, "samples", "level" and "peak" describe the stereo sample frames
+// mixed after this frame: how many, their root mean square and their greatest magnitude, both
+// with 1 as full scale (0 when silent).
 //
 // Instances come in the room's order (by depth, then filing order), variables
 // by name, maps in their own visiting order. A value is a JSON number, a

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "sound/Audio.h"
 #include "sound/openal/ALDevice.h"
@@ -36,3 +37,16 @@ void Audio_ResetStreamStats();
 
 // Voices currently active.
 int Audio_ActiveVoiceCount();
+
+// One active voice, as the runner's state dump shows it.
+struct AudioVoiceInfo {
+  int32_t handle = 0;
+  int32_t sound = -1;
+  bool paused = false;
+  double gain = 0.0;      // the voice's own gain (audio_sound_get_gain of its handle)
+  double position = 0.0;  // seconds (audio_sound_get_track_position of its handle)
+};
+// The active voices by ascending handle; empty while no device is open.
+std::vector<AudioVoiceInfo> Audio_ActiveVoices();
+// Plays that got a handle since audio started.
+int Audio_PlayCount();

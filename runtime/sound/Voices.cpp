@@ -311,6 +311,34 @@ int Audio_ActiveVoiceCount() {
   return n;
 }
 
+std::vector<AudioVoiceInfo> Audio_ActiveVoices() {
+  AudioState& st = St();
+  std::vector<AudioVoiceInfo> voices;
+  if (!Ready(false)) return voices;
+  std::lock_guard<std::mutex> lock(st.oggMutex);
+  for (int i = 0; i < st.voiceCount; ++i) {
+    const CVoice& v = *st.voices[i];
+    if (!v.active.load(std::memory_order_acquire)) continue;
+    AudioVoiceInfo info;
+    info.handle = v.handle;
+    info.sound = v.soundIndex;
+    info.paused = VoiceIsPaused(v);
+    info.gain = v.gain;
+    if (v.streamed) {
+      info.position = OggStream_Position(v);
+    } else {
+      ALfloat seconds = 0.0f;
+      alGetSourcef(v.source, AL_SEC_OFFSET, &seconds);
+      info.position = seconds;
+    }
+    voices.push_back(info);
+  }
+  std::sort(voices.begin(), voices.end(), [](const auto& a, const auto& b) { return a.handle < b.handle; });
+  return voices;
+}
+
+int Audio_PlayCount() { return St().nextHandle - VOICE_HANDLE_FIRST; }
+
 // ---- The operations behind the built-ins ----
 
 int32_t Audio_PlaySound(int32_t soundIndex, double priority, bool loop) {

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <sstream>
 
 #include "library/SecureMap.h"
@@ -417,6 +418,53 @@ bool ReadClipboard(LineReader& reader, Expectation* e, std::string* why) {
 }
 
 // "expect ..." after the word expect.
+// "expect F audio ..." after the word audio:
+//   count [<sound>] <op> <number> | plays|samples|level|peak|device <op> <value>
+//   voice <handle or ref> <field> <op> <value> | sound <sound> <field> <op> <value>
+bool ReadAudio(LineReader& reader, Expectation* e, std::string* why) {
+  static const char* const kUsage =
+      "expect F audio takes count [<sound>], plays, samples, level, peak, device, "
+      "voice <handle> <field> or sound <sound> <field>, then <op> <value>";
+  static const std::set<std::string> kFields = {"handle", "sound", "name", "state", "gain", "position"};
+  e->audioWhat = reader.Word();
+  const std::string& what = e->audioWhat;
+  std::string op;
+  if (what == "count") {
+    op = reader.Word();
+    if (!ReadOp(op, false, &e->op)) {
+      e->audioSelector = op;
+      op = reader.Word();
+    }
+  } else if (what == "voice" || what == "sound") {
+    e->audioSelector = reader.Word();
+    e->audioField = reader.Word();
+    if (e->audioSelector.empty() || !kFields.count(e->audioField)) {
+      *why = std::string(kUsage) + "; a voice's field is handle, sound, name, state, gain or position";
+      return false;
+    }
+    if (what == "voice" && !IsDigits(e->audioSelector) && !CheckReference(e->audioSelector, why)) return false;
+    op = reader.Word();
+  } else if (what == "plays" || what == "samples" || what == "level" || what == "peak" || what == "device") {
+    op = reader.Word();
+  } else {
+    *why = kUsage;
+    return false;
+  }
+  // `~` is "within 0.02": gains and positions move by a frame's worth at a time.
+  if (op == "~") {
+    e->op = Op::Near;
+  } else if (!ReadOp(op, false, &e->op)) {
+    *why = "'" + op + "' is not a comparison (=, !=, <, >, <=, >=, ~)";
+    return false;
+  }
+  if (!ReadOperand(reader, &e->expected, why)) return false;
+  if (what == "count" && (e->expected.isReference || e->expected.literal.kind != Value::Kind::Number)) {
+    *why = "an audio count is compared with a number";
+    return false;
+  }
+  return true;
+}
+
 bool ReadExpectation(LineReader& reader, Expectation* e, std::string* why) {
   std::string word = reader.Word();
   using K = Expectation::Kind;
@@ -479,6 +527,10 @@ bool ReadExpectation(LineReader& reader, Expectation* e, std::string* why) {
     e->kind = K::Pixel;
     return ReadPixel(reader, e, why);
   }
+  if (what == "audio") {
+    e->kind = K::Audio;
+    return ReadAudio(reader, e, why);
+  }
   e->kind = K::Value;
   e->subject = what;
   if (!CheckReference(what, why)) return false;
@@ -535,6 +587,14 @@ std::set<int64_t> Run::DumpFrames() const { return FramesOf(expectations, false)
 
 std::set<int64_t> Run::PictureFrames() const { return FramesOf(expectations, true); }
 
+std::vector<std::string> Run::AudioArguments() const {
+  if (!audioLoopback) return {"-noaudio"};
+  std::vector<std::string> arguments = {"-audio", "loopback"};
+  for (const auto& [frame, milliseconds] : audioStalls)
+    arguments.insert(arguments.end(), {"-audiostall", std::to_string(frame), std::to_string(milliseconds)});
+  return arguments;
+}
+
 std::vector<const Run*> Scenario::Runs() const {
   std::vector<const Run*> runs = {this};
   for (const Run& run : laterRuns) runs.push_back(&run);
@@ -553,12 +613,17 @@ bool ParseScenario(const std::string& text, Scenario* scenario, std::vector<std:
   int64_t framesGiven = -1;  // its `run N`
   int runLine = 0;
   std::vector<std::pair<int, int64_t>> inputFrames;  // line, frame
+  std::vector<std::pair<int, int64_t>> stallLines;   // line, frame of its `audio stall` lines
   auto fail = [&](const std::string& why) {
     errors->push_back("line " + std::to_string(number) + ": " + why + ": " + line);
   };
   auto runName = [&] { return "run " + std::to_string(run->number); };
   // At a `restart` and at the end: the frames the run runs, and nothing named beyond them.
   auto endRun = [&] {
+    // A stall is mixed on the loopback device: without it there is no sound to stall.
+    if (!run->audioLoopback)
+      for (const auto& [stallLine, stallFrame] : stallLines)
+        errors->push_back("line " + std::to_string(stallLine) + ": audio stall needs `audio loopback` in " + runName());
     if (framesGiven < 0) {
       run->framesToRun = greatestFrame + 2;
       return;
@@ -609,6 +674,24 @@ bool ParseScenario(const std::string& text, Scenario* scenario, std::vector<std:
         continue;
       }
       runLine = number;
+    } else if (word == "audio") {
+      std::string what = reader.Word();
+      if (what == "loopback" && reader.AtEnd()) {
+        run->audioLoopback = true;
+      } else if (what == "stall") {
+        int64_t stallFrame = -1, milliseconds = -1;
+        if (!ParseInt(reader.Word(), &stallFrame) || stallFrame < 0 || !ParseInt(reader.Word(), &milliseconds) ||
+            milliseconds < 0 || milliseconds > 60000 || !reader.AtEnd()) {
+          fail("audio stall takes a frame and milliseconds from 0 to 60000");
+          continue;
+        }
+        run->audioStalls.emplace_back(stallFrame, static_cast<int>(milliseconds));
+        stallLines.emplace_back(number, stallFrame);
+        inputFrames.emplace_back(number, stallFrame);
+        greatestFrame = std::max(greatestFrame, stallFrame);
+      } else {
+        fail("audio takes loopback, or stall <frame> <milliseconds>");
+      }
     } else if (word == "restart") {
       if (!reader.AtEnd()) {
         fail("restart stands alone on its line");
@@ -623,6 +706,7 @@ bool ParseScenario(const std::string& text, Scenario* scenario, std::vector<std:
       framesGiven = -1;
       runLine = 0;
       inputFrames.clear();
+      stallLines.clear();
     } else if (word == "save") {
       SaveChange change;
       change.line = number;
@@ -735,6 +819,22 @@ bool ParseDump(const std::string& json, Dump* dump, std::string* error) {
   json_object_object_foreach(maps, mapHandle, entries) {
     auto& map = dump->maps[mapHandle];
     json_object_object_foreach(entries, key, value) map.emplace_back(key, FromJson(value));
+  }
+  json_object* audio = nullptr;
+  if (json_object_object_get_ex(root, "audio", &audio) && json_object_is_type(audio, json_type_object)) {
+    dump->hasAudio = true;
+    json_object_object_foreach(audio, key, member) {
+      if (std::strcmp(key, "voices") != 0) {
+        dump->audio[key] = FromJson(member);
+      } else if (json_object_is_type(member, json_type_array)) {
+        for (size_t i = 0; i < json_object_array_length(member); ++i) {
+          json_object* voice = json_object_array_get_idx(member, i);
+          if (!json_object_is_type(voice, json_type_object)) continue;
+          std::map<std::string, Value>& fields = dump->voices.emplace_back();
+          json_object_object_foreach(voice, name, value) fields[name] = FromJson(value);
+        }
+      }
+    }
   }
   json_object_put(root);
   return true;
@@ -944,6 +1044,80 @@ Outcome CheckClipboard(const Expectation& e, const Dump& dump, const RunResult& 
   return {equal == (e.op == Op::Equal), text};
 }
 
+// Whether a voice plays the sound named by a name or a sound index.
+bool VoiceOfSound(const std::map<std::string, Value>& voice, const std::string& sound) {
+  auto member = [&](const char* key) {
+    auto it = voice.find(key);
+    return it != voice.end() ? it->second : Value::Missing(key);
+  };
+  if (IsDigits(sound)) return Compare(member("sound"), Op::Equal, Value::Number(std::stod(sound)));
+  return Compare(member("name"), Op::Equal, Value::String(sound));
+}
+
+std::string DescribeVoices(const Dump& dump) {
+  if (dump.voices.empty()) return "no voice is active";
+  std::string text;
+  for (const auto& voice : dump.voices) {
+    text += text.empty() ? "voices: " : "; ";
+    for (const char* key : {"handle", "name", "state", "gain", "position"}) {
+      auto it = voice.find(key);
+      text += std::string(key == std::string("handle") ? "" : " ") + key + " " +
+              (it != voice.end() ? it->second.Describe() : "(none)");
+    }
+  }
+  return text;
+}
+
+Outcome CheckAudio(const Expectation& e, const Dump& dump) {
+  if (!dump.hasAudio) return {false, "the state dump holds no audio"};
+  const std::string& what = e.audioWhat;
+  Value actual;
+  std::string subject = what;
+  if (what == "count") {
+    size_t count = 0;
+    for (const auto& voice : dump.voices) count += e.audioSelector.empty() || VoiceOfSound(voice, e.audioSelector);
+    actual = Value::Number(static_cast<double>(count));
+    subject = e.audioSelector.empty() ? "the count of voices" : "the count of voices of " + e.audioSelector;
+  } else if (what == "voice" || what == "sound") {
+    std::vector<const std::map<std::string, Value>*> found;
+    if (what == "sound") {
+      for (const auto& voice : dump.voices)
+        if (VoiceOfSound(voice, e.audioSelector)) found.push_back(&voice);
+    } else {
+      Value handle = IsDigits(e.audioSelector) ? Value::Number(std::stod(e.audioSelector)) : Evaluate(dump, e.audioSelector);
+      if (handle.kind != Value::Kind::Number) return {false, e.audioSelector + " is " + handle.Describe() + ", not a handle"};
+      for (const auto& voice : dump.voices) {
+        auto it = voice.find("handle");
+        if (it != voice.end() && Compare(it->second, Op::Equal, handle)) found.push_back(&voice);
+      }
+    }
+    if (found.size() != 1)
+      return {false, std::to_string(found.size()) + " active voices of " + what + " " + e.audioSelector + "; " +
+                         DescribeVoices(dump)};
+    auto it = found[0]->find(e.audioField);
+    actual = it != found[0]->end() ? it->second : Value::Missing("the voice has no " + e.audioField);
+    subject = e.audioField + " of " + what + " " + e.audioSelector;
+  } else {
+    auto it = dump.audio.find(what);
+    actual = it != dump.audio.end()
+                 ? it->second
+                 : Value::Missing("the state dump has no audio " + what + (what == "plays" || what == "device"
+                                                                               ? std::string()
+                                                                               : " (only the loopback device mixes)"));
+  }
+  Value expected = Resolve(dump, e.expected);
+  bool passed;
+  if (e.op == Op::Near)
+    passed = actual.kind == Value::Kind::Number && expected.kind == Value::Kind::Number &&
+             std::fabs(actual.number - expected.number) <= 0.02;
+  else
+    passed = Compare(actual, e.op, expected);
+  std::string text = subject + " is " + actual.Describe();
+  if (e.expected.isReference) text += ", " + e.expected.reference + " is " + expected.Describe();
+  if (!passed && what != "voice" && what != "sound") text += "; " + DescribeVoices(dump);
+  return {passed, text};
+}
+
 }  // namespace
 
 Outcome Check(const Expectation& e, const RunResult& run) {
@@ -977,6 +1151,7 @@ Outcome Check(const Expectation& e, const RunResult& run) {
     case K::List: return CheckList(e, *dump);
     case K::Map: return CheckMap(e, *dump);
     case K::Clipboard: return CheckClipboard(e, *dump, run);
+    case K::Audio: return CheckAudio(e, *dump);
     default: {
       Value actual = Evaluate(*dump, e.subject);
       Value expected = Resolve(*dump, e.expected);

@@ -50,7 +50,7 @@ struct Operand {
 enum class Op { Equal, NotEqual, Less, Greater, LessOrEqual, GreaterOrEqual, Near };
 
 struct Expectation {
-  enum class Kind { Value, Count, List, Map, Pixel, Log, NoLog, File, NoFile, Files, Clipboard, Exit };
+  enum class Kind { Value, Count, List, Map, Pixel, Log, NoLog, File, NoFile, Files, Clipboard, Exit, Audio };
   Kind kind = Kind::Value;
   int line = 0;      // in the scenario file, from 1
   std::string text;  // the line as written
@@ -66,6 +66,11 @@ struct Expectation {
   int x = 0, y = 0;                                       // Pixel
   int rgb[3] = {0, 0, 0};                                 // Pixel
   int exitCode = 0;                                       // Exit
+  // Audio: `what` is count, plays, device, samples, level, peak, voice or
+  // sound; `selector` the sound a count counts ("" for all), the voice
+  // (a handle or a reference) or the sound whose one voice is read; `field`
+  // what is read of that voice (handle, sound, name, state, gain, position).
+  std::string audioWhat, audioSelector, audioField;
 };
 
 // A change to the saved files between two runs, as a damaged disk or a copy
@@ -91,6 +96,14 @@ struct Run {
   // The `save` lines written among this run's lines: applied in order after
   // this run ends, before the next one starts.
   std::vector<SaveChange> changesAfter;
+  // `audio loopback`: the run mixes its sound on the loopback device instead
+  // of running without sound; `audio stall F MS` lines (frame, milliseconds).
+  bool audioLoopback = false;
+  std::vector<std::pair<int64_t, int>> audioStalls;
+
+  // The program's sound options for this run: -noaudio, or -audio loopback
+  // with an -audiostall F MS per stall.
+  std::vector<std::string> AudioArguments() const;
 
   std::set<int64_t> DumpFrames() const;
   std::set<int64_t> PictureFrames() const;
@@ -124,6 +137,12 @@ struct Dump {
   std::vector<DumpInstance> instances;  // in the room's order
   std::map<std::string, std::vector<Value>> lists;                             // by handle text
   std::map<std::string, std::vector<std::pair<std::string, Value>>> maps;      // by handle text, entries in order
+  // The "audio" member: device, plays, samples, level, peak (those present),
+  // and the active voices, each by its members (handle, sound, name, state,
+  // gain, position). hasAudio is false for a dump without one.
+  bool hasAudio = false;
+  std::map<std::string, Value> audio;
+  std::vector<std::map<std::string, Value>> voices;
 
   const DumpInstance* FindId(int64_t id) const;
   // The live instances of an object, by ascending id.

@@ -1,5 +1,6 @@
 // The options that scenarios hand the program: -screenshot and -dumpstate,
-// each repeatable, one frame and one file per use.
+// each repeatable, one frame and one file per use, and the sound options
+// -audio loopback and -audiostall.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -51,6 +52,36 @@ TEST(FrameFileOptions, AFrameThatIsNotANumberOrAMissingFileIsRefused) {
     RunnerOptions options;
     std::string error;
     EXPECT_FALSE(Parse(arguments, &options, &error)) << arguments[0] << " " << (arguments.size() > 1 ? arguments[1] : "");
+    EXPECT_NE(error.find(arguments[0]), std::string::npos) << error;
+  }
+}
+
+// -audio loopback mixes sound into memory frame by frame; -audiostall adds
+// a slow frame's sound to it, repeatable. Anything else is refused by name.
+TEST(AudioOptions, LoopbackAndStallsAreReadAndBadValuesRefused) {
+  RunnerOptions options;
+  std::string error;
+  ASSERT_TRUE(Parse({"-audio", "loopback", "-audiostall", "30", "100", "-audiostall", "2", "0"}, &options, &error))
+      << error;
+  EXPECT_TRUE(options.audioLoopback);
+  EXPECT_FALSE(options.noAudio);
+  ASSERT_EQ(options.audioStalls.size(), 2u);
+  EXPECT_EQ(options.audioStalls[0].frame, 30);
+  EXPECT_EQ(options.audioStalls[0].milliseconds, 100);
+  EXPECT_EQ(options.audioStalls[1].frame, 2);
+  EXPECT_EQ(options.audioStalls[1].milliseconds, 0);
+
+  RunnerOptions plain;
+  ASSERT_TRUE(Parse({"-headless"}, &plain, &error)) << error;
+  EXPECT_FALSE(plain.audioLoopback);
+  EXPECT_TRUE(plain.audioStalls.empty());
+
+  const std::vector<std::vector<const char*>> bad = {
+      {"-audio", "system"}, {"-audio"}, {"-audiostall", "3"}, {"-audiostall", "x", "10"},
+      {"-audiostall", "-1", "10"}, {"-audiostall", "3", "60001"}, {"-audiostall", "3", "1.5"}};
+  for (const auto& arguments : bad) {
+    RunnerOptions refused;
+    EXPECT_FALSE(Parse(arguments, &refused, &error)) << arguments[0] << " " << (arguments.size() > 1 ? arguments[1] : "");
     EXPECT_NE(error.find(arguments[0]), std::string::npos) << error;
   }
 }

@@ -1,8 +1,9 @@
 // The scenario reader and checker without the program: which lines it reads
 // and which it refuses, how a restart splits a scenario into runs, how
 // references find instances and variables in a dump, that every kind of
-// expectation fails when it is wrong and says what it found instead, and the
-// changes that `save` lines make to saved files.
+// expectation fails when it is wrong and says what it found instead, the
+// sound options and audio checks, and the changes that `save` lines make to
+// saved files.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -317,6 +318,135 @@ TEST(ScenarioChecks, ADumpThatIsNotOneIsRefused) {
   EXPECT_FALSE(scenario::ParseDump("{\"frame\": 1, \"lists\": {}, \"maps\": {}}", &dump, &error));
   EXPECT_NE(error.find("instances"), std::string::npos) << error;
   EXPECT_FALSE(scenario::ParseDump("[1, 2]", &dump, &error));
+}
+
+// ---------------------------------------------------------------- audio
+
+namespace {
+
+// Two voices of a cross-fade: the old track fading out, the new one in.
+const char* const kAudioDump = R"({
+  "frame": 240, "clipboard": null, "cursor": "arrow",
+  "instances": [
+    {"object": "con_Music", "id": 100050, "depth": 0, "x": 207, "y": 94, "image_angle": 0, "sprite_index": -1,
+     "mask_index": -1, "variables": {"current_song_id": 400001, "next_song_id": 400002, "current_song": 0}}
+  ],
+  "lists": {}, "maps": {},
+  "audio": {"device": "loopback", "plays": 2, "samples": 735, "level": 0.0812, "peak": 0.43,
+            "voices": [{"handle": 400001, "sound": 0, "name": "msc_Main_Cocktail", "state": "playing",
+                        "gain": 0.481, "position": 3.8167},
+                       {"handle": 400002, "sound": 2, "name": "msc_Main_PreciseAim", "state": "paused",
+                        "gain": 0.0108, "position": 0.0167}]}
+})";
+
+}  // namespace
+
+TEST(ScenarioReader, AudioLinesChooseTheLoopbackDeviceAndItsStallsPerRun) {
+  scenario::Scenario s;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(scenario::ParseScenario("audio loopback\n"
+                                      "audio stall 30 100\n"
+                                      "audio stall 5 0\n"
+                                      "expect 10 audio count = 1\n"
+                                      "restart\n"
+                                      "expect 3 obj_A.x = 1\n",
+                                      &s, &errors))
+      << ::testing::PrintToString(errors);
+  EXPECT_TRUE(s.audioLoopback);
+  EXPECT_EQ(s.AudioArguments(), (std::vector<std::string>{"-audio", "loopback", "-audiostall", "30", "100",
+                                                          "-audiostall", "5", "0"}));
+  EXPECT_EQ(s.framesToRun, 32) << "a stall's frame is run";
+  EXPECT_EQ(s.DumpFrames(), (std::set<int64_t>{10}));
+  ASSERT_EQ(s.laterRuns.size(), 1u);
+  EXPECT_FALSE(s.laterRuns[0].audioLoopback) << "each run chooses its own sound";
+  EXPECT_EQ(s.laterRuns[0].AudioArguments(), (std::vector<std::string>{"-noaudio"}));
+
+  errors = Errors("audio\n"                          // 1
+                  "audio loopback now\n"             // 2
+                  "audio system\n"                   // 3
+                  "audio stall 4\n"                  // 4
+                  "audio stall -1 10\n"              // 5
+                  "audio stall 4 60001\n"            // 6
+                  "audio loopback\n"                 // 7
+                  "run 10\n"                         // 8
+                  "audio stall 12 5\n"               // 9: not run
+                  "restart\n"                        // 10
+                  "audio stall 2 5\n"                // 11: run 2 has no loopback
+                  "expect 3 audio\n"                 // 12
+                  "expect 3 audio volume = 1\n"      // 13
+                  "expect 3 audio count msc_A 1\n"   // 14
+                  "expect 3 audio count = \"1\"\n"  // 15
+                  "expect 3 audio voice 400001 loudness = 1\n"  // 16
+                  "expect 3 audio sound msc_A gain\n"           // 17
+                  "expect 3 audio voice obj#x gain = 1\n"       // 18
+                  "expect 3 audio level ~~ 1\n");               // 19
+  // What a run lacks is known at its end: the stall of run 2 is reported last.
+  EXPECT_EQ(LinesOf(errors), (std::vector<int>{1, 2, 3, 4, 5, 6, 9, 12, 13, 14, 15, 16, 17, 18, 19, 11}))
+      << ::testing::PrintToString(errors);
+  ASSERT_EQ(errors.size(), 16u);
+  EXPECT_NE(errors.back().find("needs `audio loopback` in run 2"), std::string::npos) << errors.back();
+}
+
+TEST(ScenarioChecks, AudioChecksReadTheVoicesAndTheLevelAndShowWhatTheyFound) {
+  scenario::RunResult run;
+  std::string error;
+  ASSERT_TRUE(scenario::ParseDump(kAudioDump, &run.dumps[240], &error)) << error;
+  ASSERT_TRUE(scenario::ParseDump(kDump, &run.dumps[3], &error)) << error;  // no audio in it
+  struct Case {
+    const char* line;
+    bool passes;
+    const char* found;  // what the failure message shows (wrong lines)
+  };
+  const Case cases[] = {
+      {"expect 240 audio device = \"loopback\"", true, ""},
+      {"expect 240 audio device = \"device\"", false, "device is \"loopback\""},
+      {"expect 240 audio plays = 2", true, ""},
+      {"expect 240 audio plays = 1", false, "plays is 2"},
+      {"expect 240 audio samples = 735", true, ""},
+      {"expect 240 audio level > 0.05", true, ""},
+      {"expect 240 audio level < 0.001", false, "level is 0.0812; voices: handle 400001"},
+      {"expect 240 audio peak ~ 0.44", true, ""},
+      {"expect 240 audio peak ~ 0.46", false, "peak is 0.43"},
+      {"expect 240 audio count = 2", true, ""},
+      {"expect 240 audio count = 1", false, "the count of voices is 2"},
+      {"expect 240 audio count msc_Main_PreciseAim = 1", true, ""},
+      {"expect 240 audio count 2 = 1", true, ""},
+      {"expect 240 audio count msc_Tutorial = 0", true, ""},
+      {"expect 240 audio count msc_Tutorial >= 1", false, "voices of msc_Tutorial is 0"},
+      // A voice by its handle, by a reference that holds it, or as the one voice of a sound.
+      {"expect 240 audio voice 400002 name = \"msc_Main_PreciseAim\"", true, ""},
+      {"expect 240 audio voice con_Music.current_song_id gain ~ 0.49", true, ""},
+      {"expect 240 audio voice con_Music.current_song_id gain ~ 0.51", false, "gain of voice con_Music.current_song_id is 0.481"},
+      {"expect 240 audio voice con_Music.next_song_id state = \"paused\"", true, ""},
+      {"expect 240 audio voice con_Music.next_song_id state = \"playing\"", false, "is \"paused\""},
+      {"expect 240 audio sound msc_Main_Cocktail position ~ 3.8", true, ""},
+      {"expect 240 audio sound 0 handle = con_Music.current_song_id", true, ""},
+      {"expect 240 audio sound msc_Main_Cocktail handle = con_Music.next_song_id", false, "next_song_id is 400002"},
+      {"expect 240 audio sound msc_Main_Cocktail position > 4", false, "position of sound msc_Main_Cocktail is 3.8167"},
+      // No such voice, or no voice in the reference: the check fails and says so.
+      {"expect 240 audio voice 400003 gain = 0", false, "0 active voices of voice 400003"},
+      {"expect 240 audio sound msc_Tutorial gain != 1", false, "0 active voices of sound msc_Tutorial"},
+      {"expect 240 audio voice con_Music.nothing gain = 0", false, "not a handle"},
+      // A dump without audio holds no sound to check.
+      {"expect 3 audio count = 0", false, "holds no audio"},
+  };
+  for (const Case& c : cases) {
+    scenario::Outcome outcome = CheckLine(c.line, run);
+    EXPECT_EQ(outcome.passed, c.passes) << c.line << "\n  actual: " << outcome.actual;
+    if (!c.passes) {
+      EXPECT_NE(outcome.actual.find(c.found), std::string::npos) << c.line << "\n  actual: " << outcome.actual;
+    }
+  }
+  // Two voices of one sound: reading "the" voice of it is refused.
+  run.dumps[240].voices[1]["name"] = Value::String("msc_Main_Cocktail");
+  scenario::Outcome twice = CheckLine("expect 240 audio sound msc_Main_Cocktail gain ~ 0.48", run);
+  EXPECT_FALSE(twice.passed);
+  EXPECT_NE(twice.actual.find("2 active voices of sound msc_Main_Cocktail"), std::string::npos) << twice.actual;
+  // On a device other than the loopback one nothing is mixed here: no level.
+  run.dumps[240].audio.erase("level");
+  scenario::Outcome level = CheckLine("expect 240 audio level < 1", run);
+  EXPECT_FALSE(level.passed);
+  EXPECT_NE(level.actual.find("no audio level"), std::string::npos) << level.actual;
 }
 
 // ---------------------------------------------------------------- restarts

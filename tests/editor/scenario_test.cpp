@@ -1,5 +1,6 @@
 // Runs every scenario under tests/editor/scenarios/ against the real program,
-// headless, one test case per file (see README.md beside this file).
+// headless, without sound unless the scenario mixes it on the loopback device,
+// one test case per file (see README.md beside this file).
 //
 // Each scenario gets a fresh folder with its own save folder (XDG_DATA_HOME
 // points into it), so no scenario sees another's saved files. A scenario is
@@ -106,8 +107,10 @@ void KeepSaveFolder(const std::string& saveFolder, const std::string& copy) {
 // runFolder, and what it left behind.
 scenario::RunResult RunOnce(const scenario::Run& run, const std::string& runFolder, const std::string& saveRoot,
                             const std::string& scenarioFolder) {
-  std::vector<std::string> arguments = {"-headless", "-noaudio", "-nowait", "-frames", std::to_string(run.framesToRun),
+  std::vector<std::string> arguments = {"-headless", "-nowait", "-frames", std::to_string(run.framesToRun),
                                         "-output", runFolder + "log.txt"};
+  const std::vector<std::string> audio = run.AudioArguments();  // -noaudio, or the loopback device
+  arguments.insert(arguments.end(), audio.begin(), audio.end());
   if (!run.inputLines.empty()) {
     std::ofstream input(runFolder + "input.txt");
     for (const std::string& line : run.inputLines) input << line << "\n";

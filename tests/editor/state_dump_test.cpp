@@ -1,7 +1,8 @@
 // The state dump (-dumpstate): instances in room order with their built-in
 // fields and every user variable by its source name, destroyed instances
 // left out, the lists and maps with their contents in their own order, and
-// the clipboard's text.
+// the clipboard's text, and the sound: the device, every active voice, and
+// on the loopback device the level of the samples mixed after the frame.
 // The JSON is read with json-c directly, so the checks do not depend on the
 // scenario reader.
 #include <json-c/json.h>
@@ -18,7 +19,10 @@
 #include "library/DsList.h"
 #include "library/DsMap.h"
 #include "platform/Clipboard.h"
+#include "run/Runner.h"
+#include "run/RunnerAudio.h"
 #include "run/StateDump.h"
+#include "sound/Audio.h"
 
 namespace {
 
@@ -224,4 +228,106 @@ TEST_F(StateDumpTest, WriteCreatesTheFileAndReportsOneItCannotWrite) {
   EXPECT_FALSE(StateDump_Write(7, "/nonexistent-folder/dump.json"));
   EXPECT_NE(debugLog.Text().find("The state dump /nonexistent-folder/dump.json could not be written"), std::string::npos)
       << debugLog.Text();
+}
+
+// The runner's loopback device mixes one frame of samples (735 at 60 frames a
+// second) after each frame, so a voice's position moves by 1/60 s a frame
+// and a stall adds its milliseconds once; the dump shows each voice and the
+// level of what was mixed.
+TEST_F(StateDumpTest, AudioShowsEveryVoiceAndTheLevelOfTheFramesMix) {
+  Sound_ClearAll();
+  AudioGroup_Add("audiogroup_default");
+  Audio_SetBaseFolder(MOBWRIGHT_MUSIC_FOLDER);
+  Audio_SetRoomSpeed(60);
+  SoundEntry entry{"msc_Main_Cocktail", 100, nullptr, "msc_Main_Cocktail.ogg", 0, 1.0f, 0.0f, 0, -1};
+  ASSERT_EQ(Sound_Add(entry), 0);
+  RunnerOptions options;
+  options.audioLoopback = true;
+  options.audioStalls.push_back({4, 100});
+  RunnerAudio_Init(options);
+  ASSERT_TRUE(Audio_HasDevice());
+
+  auto audioOf = [&](Json* json, int64_t frame) {
+    Read(json, frame);
+    return json->Get(json->root, "audio");
+  };
+  {
+    Json json;
+    json_object* audio = audioOf(&json, 0);
+    EXPECT_STREQ(json_object_get_string(json.Get(audio, "device")), "loopback");
+    EXPECT_EQ(json_object_get_int64(json.Get(audio, "plays")), 0);
+    EXPECT_EQ(json_object_array_length(json.Get(audio, "voices")), 0u);
+  }
+
+  int32_t handle = Audio_PlaySound(0, 1, false);
+  ASSERT_EQ(handle, VOICE_HANDLE_FIRST);
+  Audio_SoundGain(handle, 0.5, 0);
+  for (int64_t frame = 0; frame < 3; ++frame) RunnerAudio_FrameDone(frame, 60);
+  {
+    Json json;
+    json_object* audio = audioOf(&json, 2);
+    EXPECT_EQ(json_object_get_int64(json.Get(audio, "plays")), 1);
+    json_object* voices = json.Get(audio, "voices");
+    ASSERT_EQ(json_object_array_length(voices), 1u);
+    json_object* voice = json_object_array_get_idx(voices, 0);
+    EXPECT_EQ(json_object_get_int64(json.Get(voice, "handle")), handle);
+    EXPECT_EQ(json_object_get_int64(json.Get(voice, "sound")), 0);
+    EXPECT_STREQ(json_object_get_string(json.Get(voice, "name")), "msc_Main_Cocktail");
+    EXPECT_STREQ(json_object_get_string(json.Get(voice, "state")), "playing");
+    EXPECT_DOUBLE_EQ(json_object_get_double(json.Get(voice, "gain")), 0.5);
+    EXPECT_DOUBLE_EQ(json_object_get_double(json.Get(voice, "position")), 3 * 735 / 44100.0);
+    EXPECT_EQ(json_object_get_int64(json.Get(audio, "samples")), 735);
+    double level = json_object_get_double(json.Get(audio, "level"));
+    EXPECT_GT(level, 0.005) << "the track is audible at half gain";
+    EXPECT_GE(json_object_get_double(json.Get(audio, "peak")), level);
+  }
+
+  // Frame 4 stalls: 100 ms more are mixed after it.
+  RunnerAudio_FrameDone(3, 60);
+  RunnerAudio_FrameDone(4, 60);
+  {
+    Json json;
+    json_object* audio = audioOf(&json, 4);
+    EXPECT_EQ(json_object_get_int64(json.Get(audio, "samples")), 735 + 4410);
+    json_object* voice = json_object_array_get_idx(json.Get(audio, "voices"), 0);
+    EXPECT_DOUBLE_EQ(json_object_get_double(json.Get(voice, "position")), (5 * 735 + 4410) / 44100.0);
+  }
+
+  // Paused: the position holds and, once the mixer has ramped it down, the mix is silent.
+  Audio_PauseSound(handle);
+  for (int64_t frame = 5; frame < 8; ++frame) RunnerAudio_FrameDone(frame, 60);
+  {
+    Json json;
+    json_object* audio = audioOf(&json, 7);
+    json_object* voice = json_object_array_get_idx(json.Get(audio, "voices"), 0);
+    EXPECT_STREQ(json_object_get_string(json.Get(voice, "state")), "paused");
+    EXPECT_DOUBLE_EQ(json_object_get_double(json.Get(voice, "position")), (5 * 735 + 4410) / 44100.0);
+    EXPECT_LT(json_object_get_double(json.Get(audio, "level")), 0.0001);
+  }
+
+  // Stopped: no voice is left; the count of plays stays.
+  Audio_StopAll();
+  RunnerAudio_FrameDone(8, 60);
+  {
+    Json json;
+    json_object* audio = audioOf(&json, 8);
+    EXPECT_EQ(json_object_array_length(json.Get(audio, "voices")), 0u);
+    EXPECT_EQ(json_object_get_int64(json.Get(audio, "plays")), 1);
+  }
+  Audio_Shutdown();
+
+  // Without sound nothing is mixed: the dump says so and has no level.
+  options = RunnerOptions{};
+  options.noAudio = true;
+  RunnerAudio_Init(options);
+  {
+    Json json;
+    json_object* audio = audioOf(&json, 9);
+    EXPECT_STREQ(json_object_get_string(json.Get(audio, "device")), "disabled");
+    EXPECT_EQ(json_object_array_length(json.Get(audio, "voices")), 0u);
+    EXPECT_FALSE(json_object_object_get_ex(audio, "level", nullptr));
+  }
+  Audio_Shutdown();
+  Audio_SetRoomSpeed(0);
+  Sound_ClearAll();
 }

@@ -63,6 +63,12 @@ bool ALDevice_Open(AudioDeviceKind kind, int loopbackRate) {
     ALDevice_Close();
     return false;
   }
+  if (g_Device.loopback) {
+    DebugConsole().Output("Audio: opened the loopback device (%d Hz)\n", loopbackRate);
+  } else {
+    const ALCchar* name = alcGetString(g_Device.device, ALC_DEVICE_SPECIFIER);
+    DebugConsole().Output("Audio: opened the device \"%s\"\n", name ? name : "");
+  }
   // Voices are positioned at the listener; distance plays no part.
   alDistanceModel(AL_NONE);
   alGetError();

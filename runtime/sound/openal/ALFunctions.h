@@ -38,7 +38,8 @@
   X(LPALCDESTROYCONTEXT, alcDestroyContext)                   \
   X(LPALCMAKECONTEXTCURRENT, alcMakeContextCurrent)           \
   X(LPALCISEXTENSIONPRESENT, alcIsExtensionPresent)           \
-  X(LPALCGETPROCADDRESS, alcGetProcAddress)
+  X(LPALCGETPROCADDRESS, alcGetProcAddress)                   \
+  X(LPALCGETSTRING, alcGetString)
 
 // The pointers carry a prefix of their own, so that they never stand in for
 // the library's own symbols; the macros below give the usual names.
@@ -70,6 +71,7 @@ MOB_AL_FUNCTIONS(MOB_AL_DECLARE)
 #define alcMakeContextCurrent mob_alcMakeContextCurrent
 #define alcIsExtensionPresent mob_alcIsExtensionPresent
 #define alcGetProcAddress mob_alcGetProcAddress
+#define alcGetString mob_alcGetString
 
 // Loads the library and every entry point above, once (any thread; later
 // calls return the first result). False, with the reason on the debug
