@@ -7,9 +7,9 @@
 
 #include "base/Console.h"
 #include "base/Memory.h"
-#include "code/Builtins.h"
 #include "code/CompiledCode.h"
 #include "object/Instance.h"
+#include "run/Builtins.h"
 #include "value/ArgReaders.h"
 
 namespace {

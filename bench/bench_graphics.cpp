@@ -14,8 +14,8 @@
 #include "graphics/Graphics.h"
 #include "graphics/GraphicsDirect.h"
 #include "graphics/GraphicsState.h"
+#include "graphics/sdl/SdlRenderer.h"
 #include "object/Instance.h"
-#include "platform/SdlRenderer.h"
 
 namespace {
 

@@ -14,6 +14,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev libfuzzer-14-dev
   xvfb xdotool xclip
+  python3  # the layer-order check, the figure generator, bench/startup_compare.py
 )
 
 missing=()

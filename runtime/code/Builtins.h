@@ -1,7 +1,6 @@
-// Registration of every built-in variable and function at start-up, in one
-// fixed order so that ids are the same on every run.
+// The compiled-code layer's own built-ins (math_set_epsilon and
+// math_get_epsilon). Every subsystem registers its own; the runner registers
+// them all in one order (run/Builtins.h).
 #pragma once
 
-void Builtins_RegisterAll();
-// The core's own built-ins (math_set_epsilon).
 void Core_RegisterBuiltins();

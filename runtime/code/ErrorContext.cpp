@@ -5,6 +5,7 @@
 #include "object/EventDispatch.h"
 #include "object/Object.h"
 #include "platform/MessageBox.h"
+#include "value/ArgReaders.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ void Error_InstallContext() {
   context.callStack = Error_CallStackText;
   context.showDialog = Platform_ShowMessageBox;
   Error_SetContext(context);
+  ArgReaders_SetCallNameSource(Function_CurrentName);  // "<name> argument 2 incorrect type ..."
 }
 
 std::string Error_CallStackText() {

@@ -7,8 +7,9 @@
 
 #include "base/Error.h"
 
-// Puts these parts into every report from now on (Code_Load and Code_Reset
-// call it, so every runtime that runs compiled code has them).
+// Puts these parts into every report from now on, and names the running
+// built-in in the argument readers' messages (Code_Load and Code_Reset call
+// it, so every runtime that runs compiled code has them).
 void Error_InstallContext();
 
 // Builds the call-stack text: a line of 92 '-' then "called from - ..." lines

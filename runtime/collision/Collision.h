@@ -45,5 +45,8 @@ bool Collision_PositionMeeting(CInstance* self, CInstance* other, double x, doub
 
 // position_meeting.
 void Collision_RegisterBuiltins();
-// bbox_left, bbox_top, bbox_right, bbox_bottom (read-only).
+// bbox_left, bbox_top, bbox_right, bbox_bottom, and the sprite's
+// image_number, sprite_width, sprite_height, sprite_xoffset, sprite_yoffset
+// (all read-only).
 void Collision_RegisterBuiltinVariables();
+void Collision_RegisterSpriteVariables();  // the sprite's part of the above

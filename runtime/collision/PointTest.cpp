@@ -110,4 +110,5 @@ void Collision_RegisterBuiltinVariables() {
   Variable_Register("bbox_top", GetBoxEdge<&CInstance::boxTop>, nullptr);
   Variable_Register("bbox_right", GetBoxEdge<&CInstance::boxRight>, nullptr);
   Variable_Register("bbox_bottom", GetBoxEdge<&CInstance::boxBottom>, nullptr);
+  Collision_RegisterSpriteVariables();
 }

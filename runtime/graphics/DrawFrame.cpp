@@ -8,10 +8,10 @@
 #include "data/GameData.h"
 #include "graphics/Graphics.h"
 #include "graphics/GraphicsState.h"
+#include "graphics/PngWrite.h"
 #include "object/Event.h"
 #include "object/EventDispatch.h"
 #include "object/Instance.h"
-#include "platform/SdlRenderer.h"
 #include "room/RoomInstances.h"
 
 namespace {

@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "library/Dialogs.h"  // the message box resets the input when it closes
 
 namespace {
 
@@ -166,7 +165,6 @@ InputState& Input_State() {
 void Input_Init() {
   Input_Reset();
   ResetKeyMap();
-  Dialogs_SetInputResetAfterMessage(Input_Reset);
 }
 
 void Input_Reset() {

@@ -12,8 +12,9 @@
 
 #include "io/InputState.h"
 
-// Clears the state, restores the identity key map and hands the reset to the
-// message box so that no key stays down across a box ("IO Init").
+// Clears the state and restores the identity key map ("IO Init"). The runner
+// also hands Input_Reset to the message box, so that no key stays down across
+// a box.
 void Input_Init();
 // Clears every flag and the typed text in both copies and releases the mouse
 // capture; the key map, the mouse position and the mapping stay.

@@ -2,8 +2,6 @@
 #include <cmath>
 
 #include "code/CompiledCode.h"
-#include "collision/SpriteMasks.h"
-#include "data/GameData.h"
 #include "object/Instance.h"
 #include "object/InstanceFunctions.h"
 
@@ -84,38 +82,6 @@ bool SetMaskIndex(CInstance* self, int32_t, const DynValue* value) {
   return true;
 }
 
-// The variables of the instance's sprite (sprite_index), read-only. The
-// record is looked up where the collision module looks it up (the game data,
-// or a test's own sprites), so they agree with the instance's box. Without a
-// sprite every one reads 0.
-//   image_number: the sprite's frame count;
-//   sprite_width, sprite_height: the sprite's size times image_xscale and
-//     image_yscale, the size the instance is drawn at (negative when mirrored);
-//   sprite_xoffset, sprite_yoffset: the sprite's origin, in the sprite's own
-//     pixels.
-const SpriteRecord* OwnSprite(const CInstance* self) { return Collision_SpriteByIndex(self->spriteIndex); }
-
-bool GetImageNumber(CInstance* self, int32_t, DynValue* result) {
-  const SpriteRecord* sprite = OwnSprite(self);
-  return ReturnReal(result, sprite ? sprite->frameCount : 0);
-}
-bool GetSpriteWidth(CInstance* self, int32_t, DynValue* result) {
-  const SpriteRecord* sprite = OwnSprite(self);
-  return ReturnReal(result, sprite ? sprite->width * static_cast<double>(self->imageXScale) : 0.0);
-}
-bool GetSpriteHeight(CInstance* self, int32_t, DynValue* result) {
-  const SpriteRecord* sprite = OwnSprite(self);
-  return ReturnReal(result, sprite ? sprite->height * static_cast<double>(self->imageYScale) : 0.0);
-}
-bool GetSpriteXOffset(CInstance* self, int32_t, DynValue* result) {
-  const SpriteRecord* sprite = OwnSprite(self);
-  return ReturnReal(result, sprite ? sprite->originX : 0);
-}
-bool GetSpriteYOffset(CInstance* self, int32_t, DynValue* result) {
-  const SpriteRecord* sprite = OwnSprite(self);
-  return ReturnReal(result, sprite ? sprite->originY : 0);
-}
-
 // The active instances of the room.
 bool GetInstanceCount(CInstance* self, int32_t, DynValue* result) {
   return ReturnReal(result, Instance_NumberDirect(self, self, TARGET_ALL));
@@ -163,10 +129,5 @@ void Instance_RegisterBuiltinVariables() {
   Variable_Register("path_scale", FLOAT_VARIABLE(pathScale));
   Variable_Register("timeline_index", INT_VARIABLE(timelineIndex));
   Variable_Register("timeline_speed", FLOAT_VARIABLE(timelineSpeed));
-  Variable_Register("image_number", GetImageNumber, nullptr);
-  Variable_Register("sprite_width", GetSpriteWidth, nullptr);
-  Variable_Register("sprite_height", GetSpriteHeight, nullptr);
-  Variable_Register("sprite_xoffset", GetSpriteXOffset, nullptr);
-  Variable_Register("sprite_yoffset", GetSpriteYOffset, nullptr);
   Variable_Register("instance_count", GetInstanceCount, nullptr);
 }

@@ -11,8 +11,7 @@
 #include "data/PngDecode.h"
 #include "graphics/Graphics.h"
 #include "graphics/GraphicsState.h"
-#include "platform/SdlContext.h"
-#include "platform/SdlRenderer.h"
+#include "graphics/sdl/SdlRenderer.h"
 #include "run/Runner.h"
 
 namespace {
@@ -33,7 +32,7 @@ bool RunnerGraphics_Init(int width, int height, const GameOptions&) {
   RunnerGraphicsState& s = State();
   std::string error;
   // Headless runs draw with the software renderer so frames can be read back.
-  s.renderer = SdlRenderer_CreateForWindow(PlatformSdl_Window(), PlatformSdl_Headless(), &error);
+  s.renderer = SdlRenderer_CreateForWindow(&error);
   if (!s.renderer) {
     DebugConsole().Output("The renderer could not be made: %s\n", error.c_str());
     return false;

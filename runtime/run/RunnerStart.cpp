@@ -12,17 +12,18 @@
 
 #include "base/Console.h"
 #include "base/Memory.h"
-#include "code/Builtins.h"
 #include "code/CompiledCode.h"
 #include "code/ErrorContext.h"
 #include "collision/Collision.h"
 #include "data/GameData.h"
 #include "data/PageDecoder.h"
 #include "io/Input.h"
+#include "library/Dialogs.h"
 #include "object/Instance.h"
 #include "platform/Clock.h"
 #include "platform/SaveFolder.h"
 #include "platform/Window.h"
+#include "run/Builtins.h"
 #include "run/EventLists.h"
 #include "run/FramePacing.h"
 #include "run/InputScript.h"
@@ -360,7 +361,8 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
   PageDecoder_Queue(runner.data, runner.dataSize);
 
   DebugConsole().Output("IO Init\n");
-  Input_Init();  // also resets the input after every message box
+  Input_Init();
+  Dialogs_SetInputResetAfterMessage(Input_Reset);  // a message box leaves no key or button held
   Input_SetCaptureHandler(Platform_CaptureMouse);
   Platform_SetEventSink(runner.options.playbackFile.empty() ? DispatchEvent : WindowEventDuringPlayback);
   DebugConsole().Output("Process Messages\n");

@@ -2,16 +2,23 @@
 #include "value/ArgReaders.h"
 
 #include "base/Error.h"
-#include "code/CompiledCode.h"
 
 namespace {
 
+const char* (*&CallNameSource())() {
+  static const char* (*source)() = nullptr;
+  return source;
+}
+
 void ReportWrongKind(const char* expecting, const DynValue* args, int i) {
-  Runtime_Error("%s argument %d incorrect type (%s) expecting a %s", Function_CurrentName(), i + 1,
-                DynValue_KindName(&args[i]), expecting);
+  const char* name = CallNameSource() ? CallNameSource()() : "<unknown>";
+  Runtime_Error("%s argument %d incorrect type (%s) expecting a %s", name, i + 1, DynValue_KindName(&args[i]),
+                expecting);
 }
 
 }  // namespace
+
+void ArgReaders_SetCallNameSource(const char* (*source)()) { CallNameSource() = source; }
 
 bool ZuGetBool(const DynValue* args, int i) {
   const DynValue& v = args[i];

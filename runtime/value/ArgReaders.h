@@ -7,6 +7,10 @@
 
 #include "value/DynValue.h"
 
+// Where the name of the built-in being executed comes from (the compiled-code
+// layer, which calls the built-ins, sets it); without one, "<unknown>".
+void ArgReaders_SetCallNameSource(const char* (*source)());
+
 bool ZuGetBool(const DynValue* args, int i);
 float ZuGetFloat(const DynValue* args, int i);
 int32_t ZuGetInt32(const DynValue* args, int i);

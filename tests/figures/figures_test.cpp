@@ -44,7 +44,7 @@
 #include "object/EventDispatch.h"
 #include "object/Instance.h"
 #include "object/Object.h"
-#include "platform/SdlRenderer.h"
+#include "graphics/PngWrite.h"
 #include "platform/Window.h"
 #include "room/RoomInstances.h"
 #include "run/Runner.h"

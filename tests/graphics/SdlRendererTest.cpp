@@ -9,7 +9,7 @@
 #include "GraphicsTestSupport.h"
 #include "data/PngDecode.h"
 #include "graphics/GraphicsDirect.h"
-#include "platform/SdlRenderer.h"
+#include "graphics/sdl/SdlRenderer.h"
 
 namespace {
 

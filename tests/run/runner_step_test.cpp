@@ -10,7 +10,6 @@
 
 #include "base/Console.h"
 #include "base/Error.h"
-#include "code/Builtins.h"
 #include "code/CompiledCode.h"
 #include "collision/Collision.h"
 #include "data/GameData.h"
@@ -19,6 +18,7 @@
 #include "object/Instance.h"
 #include "object/InstanceFunctions.h"
 #include "room/RoomInstances.h"
+#include "run/Builtins.h"
 #include "run/EventLists.h"
 #include "run/Runner.h"
 

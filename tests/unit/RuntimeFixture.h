@@ -9,11 +9,11 @@
 
 #include "base/Console.h"
 #include "code/ErrorContext.h"
-#include "code/Builtins.h"
 #include "code/CompiledCode.h"
 #include "object/EventDispatch.h"
 #include "object/Instance.h"
 #include "room/RoomInstances.h"
+#include "run/Builtins.h"
 #include "value/TextBuffer.h"
 
 class RuntimeTest : public ::testing::Test {

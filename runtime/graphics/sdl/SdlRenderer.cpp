@@ -1,14 +1,14 @@
 // SDL_Renderer behind the drawing layer's renderer interface.
-#include "platform/SdlRenderer.h"
+#include "graphics/sdl/SdlRenderer.h"
 
 #include <SDL.h>
-#include <png.h>
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "graphics/Graphics.h"
+#include "platform/SdlContext.h"
 
 namespace {
 
@@ -310,7 +310,9 @@ class SdlRenderer final : public Renderer {
 
 }  // namespace
 
-Renderer* SdlRenderer_CreateForWindow(SDL_Window* window, bool software, std::string* error) {
+Renderer* SdlRenderer_CreateForWindow(std::string* error) {
+  SDL_Window* window = PlatformSdl_Window();
+  const bool software = PlatformSdl_Headless();
   if (!window) {
     if (error) *error = "no window";
     return nullptr;
@@ -348,17 +350,4 @@ void SdlRenderer_Destroy(Renderer* renderer) { delete renderer; }
 
 void SdlRenderer_CopyQuads(Renderer* renderer, const SdlCopyQuad* quads, int count) {
   if (auto* sdl = dynamic_cast<SdlRenderer*>(renderer)) sdl->CopyQuads(quads, count);
-}
-
-bool Png_WriteRgba(const char* path, int width, int height, const uint8_t* rgba) {
-  if (!path || !rgba || width <= 0 || height <= 0) return false;
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(width);
-  image.height = static_cast<png_uint_32>(height);
-  image.format = PNG_FORMAT_RGBA;
-  bool ok = png_image_write_to_file(&image, path, 0, rgba, 0, nullptr) != 0;
-  png_image_free(&image);
-  return ok;
 }

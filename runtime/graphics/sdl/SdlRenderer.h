@@ -2,7 +2,7 @@
 // handed to SDL_RenderGeometryRaw in place (the 24-byte vertex read through
 // strides), blend modes through SDL_ComposeCustomBlendMode, the stock
 // cursors, a read-back of the drawn frame, and a PNG writer for it.
-// Callers outside the platform layer see only the Renderer interface.
+// The rest of the runtime sees only the Renderer interface.
 #pragma once
 
 #include <cstdint>
@@ -10,22 +10,17 @@
 
 #include "graphics/Renderer.h"
 
-struct SDL_Window;
-
-// A renderer on the program's window: accelerated, or SDL's software renderer
-// when `software` is set (headless mode, on the dummy video driver). Loads the
-// stock cursors once and gives the drawing layer its cursor setter. Null,
-// with a message in *error, when SDL refuses.
-Renderer* SdlRenderer_CreateForWindow(SDL_Window* window, bool software, std::string* error);
+// A renderer on the program's window (platform/Window.h made it): accelerated,
+// or SDL's software renderer in headless mode (the dummy video driver). Loads
+// the stock cursors once and gives the drawing layer its cursor setter. Null,
+// with a message in *error, when there is no window or SDL refuses.
+Renderer* SdlRenderer_CreateForWindow(std::string* error);
 // A software renderer drawing into an off-screen surface of width x height
 // pixels. Needs no video driver: tests, benchmarks and frame read-backs.
 Renderer* SdlRenderer_CreateOffscreen(int width, int height, std::string* error);
 // Frees the renderer and its textures (and takes back the cursor setter when
 // it was the window's renderer).
 void SdlRenderer_Destroy(Renderer* renderer);
-
-// Writes width x height RGBA pixels (rows top down) as a PNG file.
-bool Png_WriteRgba(const char* path, int width, int height, const uint8_t* rgba);
 
 // For the benchmark that sets the batch path against SDL's own sprite call:
 // draws each quad with SDL_RenderCopyExF, tinted by its colour word.

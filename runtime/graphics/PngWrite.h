@@ -1,0 +1,7 @@
+// Frames and pictures as PNG files (screenshots, test pictures).
+#pragma once
+
+#include <cstdint>
+
+// Writes width x height RGBA pixels (rows top down) as a PNG file.
+bool Png_WriteRgba(const char* path, int width, int height, const uint8_t* rgba);
