@@ -66,7 +66,7 @@ struct GameOptions {
 
   // The constants the runner understands; set when present and valid.
   bool hasSleepMargin = false;
-  int32_t sleepMargin = 10;  // milliseconds
+  int32_t sleepMargin = 0;  // milliseconds; meaningful only when hasSleepMargin
   bool hasDrawColour = false;
   uint32_t drawColour = 0xFFFFFFFFu;
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "code/CompiledCode.h"
+#include "run/SleepMargin.h"
 
 // New-room requests other than a room index.
 constexpr int ROOM_REQUEST_NONE = -1;
@@ -30,7 +31,7 @@ struct AudioStall {
 struct RunnerOptions {
   std::string gameFile;         // -game FILE
   bool hasSleepMargin = false;  // -sleepmargin MS
-  int sleepMargin = 10;
+  int sleepMargin = DEFAULT_SLEEP_MARGIN_MS;
   bool noAudio = false;         // -noaudio
   // -audio loopback (ours): sound is mixed into memory instead of a device,
   // one frame's worth of samples after every frame, so that play positions
@@ -59,7 +60,7 @@ struct RunnerState {
   std::string gameFolder;  // folder of the game file, with a trailing '/'
   std::string savePrefix;
   double gameSpeed = 60.0;
-  int sleepMargin = 10;  // milliseconds
+  int sleepMargin = DEFAULT_SLEEP_MARGIN_MS;  // milliseconds
   bool waitEnabled = true;
   int newRoomRequest = ROOM_REQUEST_NONE;
   int currentRoom = -1;

@@ -32,6 +32,7 @@
 #include "run/RunnerGraphics.h"
 #include "run/RunnerInternal.h"
 #include "run/RunnerVariables.h"
+#include "run/SleepMargin.h"
 #include "run/StateDump.h"
 #include "sound/Audio.h"
 
@@ -68,6 +69,7 @@ struct RunnerPrivate {
   std::FILE* record = nullptr;
   RunnerFrameHook frameHook = nullptr;
   FileConsole* output = nullptr;
+  SleepMarginSetting iniSleepMargin;  // from options.ini, when it says
   // .zudebug source lines: "function\tline\ttext".
   std::unordered_map<std::string, std::string> sourceLines;
 };
@@ -99,24 +101,6 @@ std::string ExecutablePath() {
 std::string FolderOf(const std::string& path) {
   size_t slash = path.find_last_of("/\\");
   return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
-}
-
-// "options.ini": lines "key=value" in any section; SleepMargin (milliseconds,
-// negative stored as 0) is the setting this runner reads.
-void ApplyOptionsIni(const std::string& text, RunnerState& runner) {
-  std::istringstream lines(text);
-  std::string line;
-  while (std::getline(lines, line)) {
-    size_t eq = line.find('=');
-    if (eq == std::string::npos || line[0] == ';' || line[0] == '[') continue;
-    std::string key = line.substr(0, eq);
-    std::string value = line.substr(eq + 1);
-    while (!key.empty() && std::isspace(static_cast<unsigned char>(key.back()))) key.pop_back();
-    if (key == "SleepMargin") {
-      int margin = std::atoi(value.c_str());
-      runner.sleepMargin = margin < 0 ? 0 : margin;
-    }
-  }
 }
 
 const char* SourceLine(const char* function, int line) {
@@ -215,7 +199,7 @@ bool RunnerLoadGame(CompiledCodeProvider provider) {
   DebugConsole().Output("Checking if INIFile %s Exists\n", ini.c_str());
   std::string iniText;
   if (FileExists(ini) && ReadWholeFile(ini, &iniText))
-    ApplyOptionsIni(iniText, runner);
+    Private().iniSleepMargin = SleepMargin_FromOptionsIni(iniText);
   else
     DebugConsole().Output("!!!!No INI File %s\n", ini.c_str());
 
@@ -338,11 +322,11 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
     DebugConsole().Output("%s\n", error.c_str());
     return Fail(runner, "Failed to load the game\n");
   }
-  // Precedence: the command line, then options.ini (read above), then the data's option.
-  if (runner.options.hasSleepMargin)
-    runner.sleepMargin = runner.options.sleepMargin;
-  else if (options.hasSleepMargin && runner.sleepMargin == 10)
-    runner.sleepMargin = options.sleepMargin;
+  SleepMarginSources margins;
+  margins.commandLine = {runner.options.hasSleepMargin, runner.options.sleepMargin};
+  margins.optionsIni = Private().iniSleepMargin;  // read above
+  margins.gameData = {options.hasSleepMargin, options.sleepMargin};
+  runner.sleepMargin = SleepMargin_Choose(margins);
   runner.gameSpeed = header.gameSpeed > 0 ? header.gameSpeed : 60.0;
   runner.waitEnabled = !runner.options.noWait;
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "run/FramePacing.h"
+#include "run/SleepMargin.h"
 
 namespace {
 
@@ -105,4 +106,34 @@ TEST_F(PacingTest, FramesPerSecondIsCountedOverWholeSeconds) {
   clock.drainStep = 10;
   for (int i = 0; i < 130; ++i) pacer.Wait(60, 10, true, kFake);
   EXPECT_EQ(pacer.Fps(), 60);
+}
+
+// The sleep margin's three sources, the first that says wins: the command
+// line, options.ini, the game data. A source that says the default's own value
+// still wins over the sources below it.
+TEST(SleepMargin, TheFirstSourceThatSaysWins) {
+  SleepMarginSources sources;
+  EXPECT_EQ(SleepMargin_Choose(sources), DEFAULT_SLEEP_MARGIN_MS);
+  sources.gameData = {true, 4};
+  EXPECT_EQ(SleepMargin_Choose(sources), 4);
+  sources.optionsIni = {true, DEFAULT_SLEEP_MARGIN_MS};  // SleepMargin=10 in options.ini
+  EXPECT_EQ(SleepMargin_Choose(sources), DEFAULT_SLEEP_MARGIN_MS);
+  sources.optionsIni = {true, 0};
+  EXPECT_EQ(SleepMargin_Choose(sources), 0);
+  sources.commandLine = {true, DEFAULT_SLEEP_MARGIN_MS};
+  EXPECT_EQ(SleepMargin_Choose(sources), DEFAULT_SLEEP_MARGIN_MS);
+  sources.commandLine = {true, 2};
+  EXPECT_EQ(SleepMargin_Choose(sources), 2);
+}
+
+TEST(SleepMargin, OptionsIniSaysItOnlyWithASleepMarginLine) {
+  EXPECT_FALSE(SleepMargin_FromOptionsIni("").set);
+  EXPECT_FALSE(SleepMargin_FromOptionsIni("[Windows]\nAlternateSyncMethod=1\n").set);
+  EXPECT_FALSE(SleepMargin_FromOptionsIni(";SleepMargin=3\n").set);
+  SleepMarginSetting ten = SleepMargin_FromOptionsIni("[Windows]\nSleepMargin=10\n");
+  EXPECT_TRUE(ten.set);
+  EXPECT_EQ(ten.milliseconds, 10);
+  SleepMarginSetting negative = SleepMargin_FromOptionsIni("SleepMargin =-5\r\n");
+  EXPECT_TRUE(negative.set);
+  EXPECT_EQ(negative.milliseconds, 0);
 }
