@@ -294,6 +294,15 @@ std::string Platform_CurrentDirectory() {
   return WithTrailingSlash(Platform_NormalisePath(buffer));
 }
 
+std::string Platform_ExecutablePath() {
+  char buffer[PATH_MAX];
+  ssize_t n = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
+  if (n <= 0) return "mobwright";
+  return std::string(buffer, static_cast<size_t>(n));
+}
+
+bool Platform_FileReadable(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
+
 std::string Platform_ProgramFolder() {
   char buffer[PATH_MAX];
   ssize_t n = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);

@@ -70,6 +70,10 @@ bool SaveFolder_ForceFallback(bool force);
 // Paths of the process, absolute and normalised, each with a trailing '/'.
 std::string Platform_CurrentDirectory();
 std::string Platform_ProgramFolder();
+// The running program's own file ("mobwright" when the system does not say).
+std::string Platform_ExecutablePath();
+// Whether a file exists and may be read.
+bool Platform_FileReadable(const std::string& path);
 // Collapses "." and ".." and repeated '/' of an absolute path, without
 // touching the file system ("/a/b/../c" gives "/a/c"; ".." at the root stays
 // at the root). A trailing '/' is kept.

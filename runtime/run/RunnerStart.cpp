@@ -1,14 +1,8 @@
 // Start-up: finding and loading the game, the window, the prepare steps and
-// the first room; the frame loop and shutdown.
-#include <unistd.h>
-
+// the first room (the frame loop is in FrameLoop.cpp).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
-#include <unordered_map>
-#include <vector>
 
 #include "base/Console.h"
 #include "base/Memory.h"
@@ -20,20 +14,15 @@
 #include "io/Input.h"
 #include "library/Dialogs.h"
 #include "object/Instance.h"
-#include "platform/Clock.h"
 #include "platform/SaveFolder.h"
 #include "platform/Window.h"
 #include "run/Builtins.h"
 #include "run/EventLists.h"
-#include "run/FramePacing.h"
-#include "run/InputScript.h"
 #include "run/Runner.h"
 #include "run/RunnerAudio.h"
 #include "run/RunnerGraphics.h"
 #include "run/RunnerInternal.h"
 #include "run/RunnerVariables.h"
-#include "run/SleepMargin.h"
-#include "run/StateDump.h"
 #include "sound/Audio.h"
 
 namespace {
@@ -60,107 +49,19 @@ class FileConsole : public TConsole {
   std::FILE* file_;
 };
 
-struct RunnerPrivate {
-  RunnerState state;
-  FramePacer pacer;
-  std::vector<ScriptedEvent> playback;
-  size_t playbackNext = 0;
-  int64_t playbackLastFrame = -1;
-  std::FILE* record = nullptr;
-  RunnerFrameHook frameHook = nullptr;
-  FileConsole* output = nullptr;
-  SleepMarginSetting iniSleepMargin;  // from options.ini, when it says
-  // .zudebug source lines: "function\tline\ttext".
-  std::unordered_map<std::string, std::string> sourceLines;
-};
 
-RunnerPrivate& Private() {
-  static RunnerPrivate p;
-  return p;
-}
 
-bool ReadWholeFile(const std::string& path, std::string* out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  *out = buffer.str();
-  return static_cast<bool>(in) || in.eof();
-}
 
-bool FileExists(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
 
-std::string ExecutablePath() {
-  char buffer[4096];
-  ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (n <= 0) return "mobwright";
-  buffer[n] = '\0';
-  return buffer;
-}
 
 std::string FolderOf(const std::string& path) {
   size_t slash = path.find_last_of("/\\");
   return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
-const char* SourceLine(const char* function, int line) {
-  auto& lines = Private().sourceLines;
-  auto it = lines.find(std::string(function ? function : "") + "\t" + std::to_string(line));
-  return it == lines.end() ? nullptr : it->second.c_str();
-}
 
-void LoadDebugInformation(const std::string& path) {
-  std::string text;
-  if (!ReadWholeFile(path, &text)) return;
-  std::istringstream lines(text);
-  std::string line;
-  while (std::getline(lines, line)) {
-    size_t first = line.find('\t');
-    size_t second = first == std::string::npos ? first : line.find('\t', first + 1);
-    if (second == std::string::npos) continue;
-    Private().sourceLines[line.substr(0, second)] = line.substr(second + 1);
-  }
-  Error_SetSourceLineProvider(SourceLine);
-}
 
-int64_t ClockNow() { return Platform_MicroTime(); }
-void ClockSleep(int64_t ms) { Platform_SleepMilliseconds(ms); }
-void ClockDrain() { Platform_ProcessMessages(); }
-const PacingClock kPlatformClock = {ClockNow, ClockSleep, ClockDrain};
 
-// Every input event, from the window or from a playback script, goes this way.
-void DispatchEvent(const PlatformEvent& e) {
-  RunnerPrivate& p = Private();
-  if (p.record) std::fprintf(p.record, "%s\n", InputScript_Line(p.state.frameCounter, e).c_str());
-  switch (e.type) {
-    case PlatformEventType::KeyDown: Input_KeyDown(e.a, e.b != 0, e.c != 0); break;
-    case PlatformEventType::KeyUp: Input_KeyUp(e.a, e.c != 0); break;
-    case PlatformEventType::Character: Input_Char(static_cast<uint16_t>(e.a)); break;
-    case PlatformEventType::MouseMove: Input_MouseMove(e.a, e.b); break;
-    case PlatformEventType::ButtonDown: Input_MouseButtonDown(e.a); break;
-    case PlatformEventType::ButtonUp: Input_MouseButtonUp(e.a); break;
-    case PlatformEventType::Wheel: Input_MouseWheel(e.a); break;
-    case PlatformEventType::Quit: p.state.newRoomRequest = ROOM_REQUEST_END_GAME; break;
-    default: break;
-  }
-}
-
-// While a script plays, the window's own input is ignored (closing it still ends the game).
-void WindowEventDuringPlayback(const PlatformEvent& e) {
-  if (e.type == PlatformEventType::Quit) Private().state.newRoomRequest = ROOM_REQUEST_END_GAME;
-}
-
-void PlayScriptedEvents() {
-  RunnerPrivate& p = Private();
-  while (p.playbackNext < p.playback.size() && p.playback[p.playbackNext].frame <= p.state.frameCounter)
-    DispatchEvent(p.playback[p.playbackNext++].event);
-}
-
-bool HasFrameFile(const std::vector<FrameFile>& files, int64_t frame) {
-  for (const FrameFile& file : files)
-    if (file.frame == frame) return true;
-  return false;
-}
 
 void FatalError() {
   // A fatal runtime error aborts the game at the end of the frame.
@@ -184,7 +85,7 @@ bool RunnerLoadGame(CompiledCodeProvider provider) {
   // -game names a data file that replaces the embedded one.
   bool embedded = info.gameData && runner.options.gameFile.empty();
   if (embedded) {
-    runner.gameFileName = ExecutablePath();
+    runner.gameFileName = Platform_ExecutablePath();
   } else if (!runner.options.gameFile.empty()) {
     runner.gameFileName = runner.options.gameFile;
   } else {
@@ -198,7 +99,7 @@ bool RunnerLoadGame(CompiledCodeProvider provider) {
   std::string ini = runner.gameFolder + "options.ini";
   DebugConsole().Output("Checking if INIFile %s Exists\n", ini.c_str());
   std::string iniText;
-  if (FileExists(ini) && ReadWholeFile(ini, &iniText))
+  if (Platform_FileReadable(ini) && ReadWholeFile(ini, &iniText))
     Private().iniSleepMargin = SleepMargin_FromOptionsIni(iniText);
   else
     DebugConsole().Output("!!!!No INI File %s\n", ini.c_str());
@@ -207,7 +108,7 @@ bool RunnerLoadGame(CompiledCodeProvider provider) {
   size_t dot = debugFile.find_last_of('.');
   if (dot != std::string::npos && dot > debugFile.find_last_of('/') + 1) debugFile.erase(dot);
   debugFile += ".zudebug";
-  if (FileExists(debugFile)) LoadDebugInformation(debugFile);
+  if (Platform_FileReadable(debugFile)) LoadDebugInformation(debugFile);
 
   DebugConsole().Output("Reading File %s\n", runner.gameFileName.c_str());
   if (embedded) {
@@ -287,9 +188,6 @@ bool PrepareGame() {
 
 }  // namespace
 
-RunnerState& Runner_State() { return Private().state; }
-
-void Runner_SetFrameHook(RunnerFrameHook hook) { Private().frameHook = hook; }
 
 bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provider) {
   RunnerPrivate& p = Private();
@@ -302,7 +200,7 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
   }
   if (!runner.options.outputFile.empty()) {
     if (std::FILE* f = std::fopen(runner.options.outputFile.c_str(), "w")) {
-      p.output = new FileConsole(f);
+      p.output = new FileConsole(f);  // kept for the whole run
       Console_SetDebug(p.output);
     }
   }
@@ -352,7 +250,7 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
   DebugConsole().Output("Process Messages\n");
   Platform_ProcessMessages();
   DebugConsole().Output("Splash!\n");
-  if (FileExists(runner.gameFolder + "splash.png")) RunnerGraphics_ShowSplash((runner.gameFolder + "splash.png").c_str());
+  if (Platform_FileReadable(runner.gameFolder + "splash.png")) RunnerGraphics_ShowSplash((runner.gameFolder + "splash.png").c_str());
   DebugConsole().Output("Start Frame\n");
   DebugConsole().Output("Part Create Textures\n");
   DebugConsole().Output("Debug Init Remote Interface\n");
@@ -362,24 +260,7 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
   DebugConsole().Output("Create Error Form\n");
   DebugConsole().Output("Do The Work\n");
 
-  if (!runner.options.playbackFile.empty()) {
-    std::string script;
-    if (!ReadWholeFile(runner.options.playbackFile, &script)) {
-      std::fprintf(stderr, "mobwright: cannot read the playback script %s\n", runner.options.playbackFile.c_str());
-      runner.exitCode = 2;
-      return false;
-    }
-    if (!InputScript_Parse(script, &p.playback, &error)) {
-      std::fprintf(stderr, "mobwright: %s: %s\n", runner.options.playbackFile.c_str(), error.c_str());
-      runner.exitCode = 2;
-      return false;
-    }
-    p.playbackLastFrame = p.playback.empty() ? 0 : p.playback.back().frame;
-  }
-  if (!runner.options.recordFile.empty()) {
-    p.record = std::fopen(runner.options.recordFile.c_str(), "w");
-    if (p.record) std::fputs("# mobwright input script: <frame> <event> <arguments>\n", p.record);
-  }
+  if (!InputRecording_Open()) return false;
 
   DebugConsole().Output("LoadGameData()\n");
   if (!GameData_Load(runner.data, runner.dataSize, &error)) {
@@ -416,76 +297,3 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
   return true;
 }
 
-void Runner_Frame() {
-  RunnerPrivate& p = Private();
-  RunnerState& runner = p.state;
-  p.pacer.Wait(runner.gameSpeed, runner.sleepMargin, runner.waitEnabled, kPlatformClock);
-  runner.fps = p.pacer.Fps();
-  RunnerVariables_FrameStarted(Platform_MicroTime());
-  if (p.frameHook) p.frameHook(runner.frameCounter);
-  Platform_ProcessMessages();
-  PlayScriptedEvents();
-  if (!runner.paused) {
-    DoAStep();
-    // Frames are drawn before the texture pages are decoded: the window shows
-    // the room's colour at once and the whole room a frame or two later,
-    // without a late frame. Unpaced runs (scripts, tests) wait from the
-    // second frame on, and a frame to be saved as a screenshot always waits,
-    // so that what they see does not depend on the decoder's speed.
-    bool waitForPages = HasFrameFile(runner.options.screenshots, runner.frameCounter) ||
-                        (!runner.waitEnabled && runner.frameCounter > 0);
-    if (runner.newRoomRequest == ROOM_REQUEST_NONE && !RunnerGraphics_UpdatePages(waitForPages))
-      runner.newRoomRequest = ROOM_REQUEST_ABORT;
-    if (runner.newRoomRequest == ROOM_REQUEST_NONE) RunnerGraphics_DrawFrame();
-    // The page decoder and the audio device's opener start here, not
-    // earlier: making the window, the renderer and the first frame is mostly
-    // fresh memory being mapped, and other threads mapping memory (or loading
-    // sound libraries) at the same time only slow it down.
-    PageDecoder_Begin();
-    Audio_BeginOpening();
-    Audio_Update();
-    RunnerAudio_FrameDone(runner.frameCounter, runner.gameSpeed);
-    // Screenshots and state dumps show the frame as its step and draw left it.
-    for (const FrameFile& shot : runner.options.screenshots)
-      if (shot.frame == runner.frameCounter) RunnerGraphics_Screenshot(shot.file.c_str());
-    for (const FrameFile& dump : runner.options.stateDumps)
-      if (dump.frame == runner.frameCounter) StateDump_Write(runner.frameCounter, dump.file.c_str());
-    ++runner.frameCounter;
-  }
-  if (!p.playback.empty() && runner.options.exitAfterPlayback && runner.frameCounter > p.playbackLastFrame + 1 &&
-      runner.newRoomRequest == ROOM_REQUEST_NONE)
-    runner.newRoomRequest = ROOM_REQUEST_END_GAME;
-  if (runner.options.maxFrames >= 0 && runner.frameCounter >= runner.options.maxFrames &&
-      runner.newRoomRequest == ROOM_REQUEST_NONE)
-    runner.newRoomRequest = ROOM_REQUEST_END_GAME;
-
-  int request = runner.newRoomRequest;
-  if (request == ROOM_REQUEST_NONE) return;
-  runner.newRoomRequest = ROOM_REQUEST_NONE;
-  if (request == ROOM_REQUEST_END_GAME || request == ROOM_REQUEST_ABORT) {
-    runner.running = false;
-    if (request == ROOM_REQUEST_ABORT) runner.exitCode = 1;
-  } else if (request == ROOM_REQUEST_RESTART) {
-    Room_End();
-    runner.startsGame = true;
-    const auto& order = GameData_Get().header.roomOrder;
-    Room_Start(order.empty() ? 0 : order.front());
-  } else if (GameData_Room(request)) {
-    Room_End();
-    Room_Start(request);
-  }
-}
-
-int Runner_Main(int argc, const char* const* argv, CompiledCodeProvider provider) {
-  RunnerPrivate& p = Private();
-  bool started = Runner_Start(argc, argv, provider);
-  while (started && p.state.running) Runner_Frame();
-  if (p.record) std::fclose(p.record);
-  p.record = nullptr;
-  Audio_Shutdown();
-  PageDecoder_Stop();
-  RunnerGraphics_Shutdown();
-  Platform_Shutdown();
-  if (!started && p.state.exitCode == 0) p.state.exitCode = 1;
-  return p.state.exitCode;
-}

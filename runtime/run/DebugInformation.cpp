@@ -1,0 +1,41 @@
+// The debug information next to the game: "<game>.zudebug", the text of the
+// source lines that compiled functions start statements on, quoted by error
+// reports; and reading whole files for start-up.
+#include <fstream>
+#include <sstream>
+
+#include "code/ErrorContext.h"
+#include "run/RunnerInternal.h"
+
+bool ReadWholeFile(const std::string& path, std::string* out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  *out = buffer.str();
+  return static_cast<bool>(in) || in.eof();
+}
+
+namespace {
+
+const char* SourceLine(const char* function, int line) {
+  auto& lines = Private().sourceLines;
+  auto it = lines.find(std::string(function ? function : "") + "\t" + std::to_string(line));
+  return it == lines.end() ? nullptr : it->second.c_str();
+}
+
+}  // namespace
+
+void LoadDebugInformation(const std::string& path) {
+  std::string text;
+  if (!ReadWholeFile(path, &text)) return;
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    size_t first = line.find('\t');
+    size_t second = first == std::string::npos ? first : line.find('\t', first + 1);
+    if (second == std::string::npos) continue;
+    Private().sourceLines[line.substr(0, second)] = line.substr(second + 1);
+  }
+  Error_SetSourceLineProvider(SourceLine);
+}

@@ -1,0 +1,56 @@
+// Input recording and playback: every input event goes through one
+// dispatcher that also writes it to the -record file, and a -playback script
+// feeds its events in at their frames.
+#include "io/Input.h"
+#include "run/RunnerInternal.h"
+
+void DispatchEvent(const PlatformEvent& e) {
+  RunnerPrivate& p = Private();
+  if (p.record) std::fprintf(p.record, "%s\n", InputScript_Line(p.state.frameCounter, e).c_str());
+  switch (e.type) {
+    case PlatformEventType::KeyDown: Input_KeyDown(e.a, e.b != 0, e.c != 0); break;
+    case PlatformEventType::KeyUp: Input_KeyUp(e.a, e.c != 0); break;
+    case PlatformEventType::Character: Input_Char(static_cast<uint16_t>(e.a)); break;
+    case PlatformEventType::MouseMove: Input_MouseMove(e.a, e.b); break;
+    case PlatformEventType::ButtonDown: Input_MouseButtonDown(e.a); break;
+    case PlatformEventType::ButtonUp: Input_MouseButtonUp(e.a); break;
+    case PlatformEventType::Wheel: Input_MouseWheel(e.a); break;
+    case PlatformEventType::Quit: p.state.newRoomRequest = ROOM_REQUEST_END_GAME; break;
+    default: break;
+  }
+}
+
+void WindowEventDuringPlayback(const PlatformEvent& e) {
+  if (e.type == PlatformEventType::Quit) Private().state.newRoomRequest = ROOM_REQUEST_END_GAME;
+}
+
+void PlayScriptedEvents() {
+  RunnerPrivate& p = Private();
+  while (p.playbackNext < p.playback.size() && p.playback[p.playbackNext].frame <= p.state.frameCounter)
+    DispatchEvent(p.playback[p.playbackNext++].event);
+}
+
+bool InputRecording_Open() {
+  RunnerPrivate& p = Private();
+  RunnerState& runner = p.state;
+  std::string error;
+  if (!runner.options.playbackFile.empty()) {
+    std::string script;
+    if (!ReadWholeFile(runner.options.playbackFile, &script)) {
+      std::fprintf(stderr, "mobwright: cannot read the playback script %s\n", runner.options.playbackFile.c_str());
+      runner.exitCode = 2;
+      return false;
+    }
+    if (!InputScript_Parse(script, &p.playback, &error)) {
+      std::fprintf(stderr, "mobwright: %s: %s\n", runner.options.playbackFile.c_str(), error.c_str());
+      runner.exitCode = 2;
+      return false;
+    }
+    p.playbackLastFrame = p.playback.empty() ? 0 : p.playback.back().frame;
+  }
+  if (!runner.options.recordFile.empty()) {
+    p.record = std::fopen(runner.options.recordFile.c_str(), "w");
+    if (p.record) std::fputs("# mobwright input script: <frame> <event> <arguments>\n", p.record);
+  }
+  return true;
+}
