@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "Scenario.h"
+#include "TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -163,9 +164,9 @@ TEST_P(ScenarioTest, Runs) {
     return;
   }
 
-  std::string folderTemplate = (fs::temp_directory_path() / ("mobwright_scenario_" + CaseName(file) + "_XXXXXX")).string();
-  ASSERT_NE(mkdtemp(folderTemplate.data()), nullptr) << "cannot make a folder for the scenario";
-  const std::string folder = folderTemplate + "/";
+  const std::string made = TempFolder_Make(("mobwright_scenario_" + CaseName(file)).c_str());
+  ASSERT_FALSE(made.empty()) << "cannot make a folder for the scenario";
+  const std::string folder = made + "/";
   const std::string saveRoot = folder + "save";
   const std::string scenarioFolder = fs::path(file).parent_path().string() + "/";
   fs::create_directory(saveRoot);

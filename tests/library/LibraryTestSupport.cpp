@@ -49,20 +49,6 @@ int LiveLists() {
   return n;
 }
 
-TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "moblib-XXXXXX").string();
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  char* made = mkdtemp(buffer.data());
-  EXPECT_NE(made, nullptr);
-  path_ = std::string(made ? made : "/nonexistent") + "/";
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
 std::string ReadWholeFile(const std::string& path, bool* exists) {
   std::ifstream in(path, std::ios::binary);
   if (exists) *exists = static_cast<bool>(in);

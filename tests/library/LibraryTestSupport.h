@@ -11,6 +11,7 @@
 #include "base/Error.h"
 #include "code/CompiledCode.h"
 #include "value/DynValue.h"
+#include "TempFolder.h"
 
 // A cell owned by the test.
 struct Cell {
@@ -56,16 +57,6 @@ CaughtCall CallCatching(const char* name, std::vector<Cell> args = {});
 int LiveMaps();
 int LiveLists();
 
-// A fresh folder under the system's temporary folder, removed with everything
-// in it at the end.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  const std::string& Path() const { return path_; }  // with a trailing '/'
- private:
-  std::string path_;
-};
 
 std::string ReadWholeFile(const std::string& path, bool* exists = nullptr);
 void WriteWholeFile(const std::string& path, const std::string& bytes);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "OggVorbis.h"
+#include "TempFolder.h"
 
 std::vector<uint8_t> MakeSineOgg(double seconds, int rate, int channels, double frequency) {
   media::VorbisFormat format;
@@ -31,11 +32,4 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::fclose(f);
 }
 
-std::string MakeTempFolder() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/mobsound_XXXXXX";
-  std::vector<char> buf(pattern.begin(), pattern.end());
-  buf.push_back('\0');
-  char* made = mkdtemp(buf.data());
-  return made ? std::string(made) : std::string();
-}
+std::string MakeTempFolder() { return TempFolder_Make("mobsound"); }

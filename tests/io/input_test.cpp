@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "../unit/RuntimeFixture.h"
+#include "RuntimeFixture.h"
 #include "io/Input.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "../unit/RuntimeFixture.h"
+#include "RuntimeFixture.h"
 #include "collision/Collision.h"
 #include "data/GameData.h"
 
