@@ -80,8 +80,10 @@ void Audio_SetBaseFolder(const char* folder);
 // every audio built-in does nothing and leaves its result unset. Otherwise the
 // default device is to be opened on a thread of its own, which
 // Audio_BeginOpening starts; once it is open the streaming thread starts.
-// The first call that needs the device waits for the opening (starting it if
-// need be); Audio_Update never does. When no device opens, plays return -1
+// Playing a sound or changing a sound's settings waits for the opening
+// (starting it if need be); calls about voices (is playing, is paused,
+// pause, resume, stop, track position) and Audio_Update never do: until the
+// device is open there is no voice for them to find. When no device opens, plays return -1
 // and queries 0.
 void Audio_Init(bool noAudio);
 // Starts the opening that Audio_Init set up (nothing when there is none or

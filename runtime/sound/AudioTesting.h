@@ -37,6 +37,8 @@ void Audio_ResetStreamStats();
 
 // Voices currently active.
 int Audio_ActiveVoiceCount();
+// Whether a background opening is set up and has not begun (nothing waited for it).
+bool Audio_OpeningNotBegun();
 
 // One active voice, as the runner's state dump shows it.
 struct AudioVoiceInfo {

@@ -174,13 +174,20 @@ void FinishOpening(bool wait) {
   Sound_Prepare();
 }
 
-// Whether sound can be played or queried. A call that needs the device while
-// it is still being opened waits for it: in practice the first sound is asked
-// for long after start-up, when the opener is done.
+// Whether sound can be played or queried. Playing a sound, or changing a
+// sound's own settings, while the device is still being opened waits for it:
+// in practice the first sound is asked for long after start-up, when the
+// opener is done.
 bool Ready(bool waitForDevice = true) {
   FinishOpening(waitForDevice);
   return St().initialised && !St().disabled && St().deviceOpen;
 }
+
+// The same for calls about voices, which never wait: before the device is
+// open no voice exists, so they find nothing, as they would a moment later.
+// (The editor asks whether its track plays in every step, the first one
+// included, and the first frame must not wait for a sound server.)
+bool ReadyForVoices() { return Ready(false); }
 
 }  // namespace
 
@@ -304,6 +311,8 @@ void Audio_ResetStreamStats() {
   St().stats = AudioStreamStats{};
 }
 
+bool Audio_OpeningNotBegun() { return St().opening && !St().opener.joinable(); }
+
 int Audio_ActiveVoiceCount() {
   AudioState& st = St();
   int n = 0;
@@ -393,7 +402,7 @@ int32_t Audio_PlaySound(int32_t soundIndex, double priority, bool loop) {
 }
 
 bool Audio_IsPlaying(int32_t id) {
-  if (!Ready()) return false;
+  if (!ReadyForVoices()) return false;
   std::lock_guard<std::mutex> lock(St().oggMutex);
   bool playing = false;
   ForEachVoiceOf(id, [&](CVoice& v) {
@@ -408,7 +417,7 @@ bool Audio_IsPlaying(int32_t id) {
 }
 
 bool Audio_IsPaused(int32_t id) {
-  if (!Ready()) return false;
+  if (!ReadyForVoices()) return false;
   std::lock_guard<std::mutex> lock(St().oggMutex);
   bool paused = false;
   ForEachVoiceOf(id, [&](CVoice& v) { paused = paused || VoiceIsPaused(v); });
@@ -416,25 +425,25 @@ bool Audio_IsPaused(int32_t id) {
 }
 
 void Audio_PauseSound(int32_t id) {
-  if (!Ready()) return;
+  if (!ReadyForVoices()) return;
   std::lock_guard<std::mutex> lock(St().oggMutex);
   ForEachVoiceOf(id, PauseVoice);
 }
 
 void Audio_ResumeSound(int32_t id) {
-  if (!Ready()) return;
+  if (!ReadyForVoices()) return;
   std::lock_guard<std::mutex> lock(St().oggMutex);
   ForEachVoiceOf(id, ResumeVoice);
 }
 
 void Audio_StopSound(int32_t id) {
-  if (!Ready()) return;
+  if (!ReadyForVoices()) return;
   std::lock_guard<std::mutex> lock(St().oggMutex);
   ForEachVoiceOf(id, StopVoice);
 }
 
 void Audio_StopAll() {
-  if (!Ready()) return;
+  if (!ReadyForVoices()) return;
   AudioState& st = St();
   std::lock_guard<std::mutex> lock(st.oggMutex);
   for (int i = 0; i < st.voiceCount; ++i) {
@@ -444,7 +453,9 @@ void Audio_StopAll() {
 }
 
 void Audio_SoundGain(int32_t id, double gainIn, double milliseconds) {
-  if (!Ready()) return;
+  // A voice handle, or an id that names no sound (noone, say), needs no
+  // device to be found or refused; only a sound's own gain waits for it.
+  if ((IsHandle(id) || !SoundAt(id)) ? !ReadyForVoices() : !Ready()) return;
   AudioState& st = St();
   float target = gainIn < 0.0 ? 0.0f : static_cast<float>(gainIn);
   float* gain = nullptr;
@@ -484,7 +495,7 @@ void Audio_SoundGain(int32_t id, double gainIn, double milliseconds) {
 }
 
 double Audio_SoundGetGain(int32_t id) {
-  if (!Ready()) return 0.0;
+  if ((IsHandle(id) || !SoundAt(id)) ? !ReadyForVoices() : !Ready()) return 0.0;
   if (IsHandle(id)) {
     const CVoice* v = VoiceByHandle(id);
     return v ? v->gain : 0.0;
@@ -494,7 +505,7 @@ double Audio_SoundGetGain(int32_t id) {
 }
 
 double Audio_SoundGetTrackPosition(int32_t id) {
-  if (!Ready()) return 0.0;
+  if (!ReadyForVoices()) return 0.0;
   AudioState& st = St();
   std::lock_guard<std::mutex> lock(st.oggMutex);
   const CVoice* voice = nullptr;

@@ -143,6 +143,36 @@ TEST_F(AudioTest, DeviceOpenedInTheBackgroundIsWaitedForByTheFirstSound) {
   EXPECT_GT(Rms(Render(TEST_RATE / 10)), 0.1);
 }
 
+// Questions about voices, and calls on ids that name no sound, find nothing
+// while the device is still to be opened, and do not wait for it: the
+// editor's first step asks them before the opening has begun.
+TEST_F(AudioTest, VoiceQueriesBeforeTheDeviceOpensNeitherWaitNorFindAnything) {
+  int s = AddStreamedTone("msc_A", 0.5);
+  AudioInitOptions options;
+  options.device = AudioDeviceKind::Loopback;
+  options.loopbackRate = TEST_RATE;
+  options.streamThread = false;
+  options.openInBackground = true;
+  Audio_InitWith(options);
+  ASSERT_TRUE(Audio_OpeningNotBegun());
+  EXPECT_FALSE(Audio_IsPlaying(s));
+  EXPECT_FALSE(Audio_IsPaused(s));
+  EXPECT_EQ(Audio_SoundGetTrackPosition(s), 0.0);
+  Audio_PauseSound(s);
+  Audio_ResumeSound(s);
+  Audio_StopSound(s);
+  Audio_StopAll();
+  Audio_SoundGain(-4, 1, 200);  // noone, as the editor's music player passes before any track
+  EXPECT_EQ(Audio_SoundGetGain(-4), 0.0);
+  Audio_SoundGain(VOICE_HANDLE_FIRST, 0.5, 0);
+  EXPECT_TRUE(Audio_OpeningNotBegun());
+  // A sound's own gain is a setting of the device's sounds: it waits.
+  Audio_SoundGain(s, 0.5, 0);
+  EXPECT_FALSE(Audio_OpeningNotBegun());
+  EXPECT_TRUE(Audio_HasDevice());
+  EXPECT_NEAR(Audio_SoundGetGain(s), 0.5, 1e-6);
+}
+
 TEST_F(AudioTest, BackgroundOpeningEndsCleanlyWhenShutDownAtOnce) {
   for (AudioDeviceKind device : {AudioDeviceKind::Loopback, AudioDeviceKind::None}) {
     AudioInitOptions options;
