@@ -1,6 +1,7 @@
 #include "library/Files.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "base/Console.h"
 #include "code/CompiledCode.h"
@@ -128,6 +129,18 @@ bool Files_Delete(const char* name) {
   return SaveFolder().DeleteFile(relative);
 }
 
+bool Files_Copy(const char* from, const char* to) {
+  std::string source, target;
+  if (!Files_PlaceInSaveArea(from, &source) || !Files_PlaceInSaveArea(to, &target)) return false;
+  return SaveFolder().CopyFile(source, target, kFilesMaxCopyBytes);
+}
+
+bool Files_WriteText(const char* name, const char* text) {
+  std::string relative;
+  if (!text || !Files_PlaceInSaveArea(name, &relative)) return false;
+  return SaveFolder().WriteFileAtomic(relative, text, std::strlen(text));
+}
+
 namespace {
 
 void F_FileExists(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
@@ -141,6 +154,19 @@ void F_FileDelete(DynValue& result, CInstance*, CInstance*, int, DynValue* args)
   std::string relative;
   if (!name || !Files_PlaceInSaveArea(name, &relative) || !SaveFolder().FileExists(relative)) return;
   DynValue_SetReal(&result, SaveFolder().DeleteFile(relative) ? 1 : 0);
+}
+
+// A name or text that is not a string copies or writes nothing and gives 0.
+void F_FileCopy(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
+  const char* from = ZuGetString(args, 0);
+  const char* to = ZuGetString(args, 1);
+  DynValue_SetReal(&result, from && to && Files_Copy(from, to) ? 1 : 0);
+}
+
+void F_FileWriteText(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
+  const char* name = ZuGetString(args, 0);
+  const char* text = ZuGetString(args, 1);
+  DynValue_SetReal(&result, name && text && Files_WriteText(name, text) ? 1 : 0);
 }
 
 bool GetWorkingDirectory(CInstance*, int32_t, DynValue* result) {
@@ -182,6 +208,8 @@ void ReportSaveFolder(const std::string& path) {
 void Files_RegisterBuiltins() {
   Function_Add("file_exists", F_FileExists, 1, true);
   Function_Add("file_delete", F_FileDelete, 1, true);
+  Function_Add("file_copy", F_FileCopy, 2, true);
+  Function_Add("file_write_text", F_FileWriteText, 2, true);
   Variable_Register("working_directory", GetWorkingDirectory, nullptr);
   Variable_Register("program_directory", GetProgramDirectory, nullptr);
   Variable_Register("temp_directory", GetTempDirectory, nullptr);

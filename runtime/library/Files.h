@@ -15,6 +15,7 @@
 // stays there (platform/SaveFolder.h), so symlinks cannot lead out either.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // The pure placement: the name's path relative to the save area, or false.
@@ -36,5 +37,15 @@ void Files_SetReportRedirects(bool report);
 bool Files_Exists(const char* name);
 bool Files_Delete(const char* name);
 
-// Registers file_exists, file_delete and the working_directory variable.
+// file_copy: copies a file of the save area to another name there, replacing
+// that file atomically (missing folders of the new name are made); true on
+// success. The source must be a regular file of at most kFilesMaxCopyBytes.
+constexpr size_t kFilesMaxCopyBytes = 64u << 20;
+bool Files_Copy(const char* from, const char* to);
+// file_write_text: replaces a file of the save area atomically by the text
+// (its bytes up to the first 0, no line break added); true on success.
+bool Files_WriteText(const char* name, const char* text);
+
+// Registers file_exists, file_delete, file_copy, file_write_text and the
+// working_directory variable.
 void Files_RegisterBuiltins();

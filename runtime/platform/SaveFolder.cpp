@@ -36,6 +36,31 @@ OpenMode& Mode() {
   return mode;
 }
 
+// The failure seam (SaveFolder_FailFrom): the steps are counted over the
+// whole process; from step failFrom on (when above 0) every step fails.
+struct FailureSeam {
+  std::atomic<int64_t> failFrom{0};
+  std::atomic<int64_t> steps{0};
+  std::atomic<SaveFolderFailedStepHook> hook{nullptr};
+};
+
+FailureSeam& Seam() {
+  static FailureSeam seam;
+  return seam;
+}
+
+// Counts a step that changes files; false (errno EIO, as a failing disk
+// gives) when the seam makes it fail.
+bool StepGoesAhead(const char* kind, const std::string& name) {
+  FailureSeam& seam = Seam();
+  int64_t step = seam.steps.fetch_add(1) + 1;
+  int64_t from = seam.failFrom.load();
+  if (from <= 0 || step < from) return true;
+  if (SaveFolderFailedStepHook hook = seam.hook.load()) hook(step, kind, name);
+  errno = EIO;
+  return false;
+}
+
 bool SplitComponents(const std::string& relative, std::vector<std::string>* parts) {
   if (relative.empty() || relative[0] == '/') return false;
   size_t start = 0;
@@ -201,7 +226,7 @@ bool ConfinedFolder::DeleteFile(const std::string& relative) const {
   std::string leaf;
   int parent = OpenParent(fd_, relative, false, &leaf);
   if (parent < 0) return false;
-  bool removed = unlinkat(parent, leaf.c_str(), 0) == 0;
+  bool removed = StepGoesAhead("delete", relative) && unlinkat(parent, leaf.c_str(), 0) == 0;
   close(parent);
   return removed;
 }
@@ -233,24 +258,34 @@ bool ConfinedFolder::WriteFileAtomic(const std::string& relative, const void* da
   int parent = OpenParent(fd_, relative, true, &leaf);
   if (parent < 0) return false;
   std::string temporary = leaf + ".tmp." + std::to_string(getpid()) + "." + std::to_string(g_TemporaryCounter.fetch_add(1));
-  int fd = openat(parent, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode);
+  int fd = StepGoesAhead("create", relative)
+               ? openat(parent, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode)
+               : -1;
   if (fd < 0) {
     close(parent);
     return false;
   }
-  bool ok = WriteAll(fd, static_cast<const uint8_t*>(data), size);
-  ok = fsync(fd) == 0 && ok;
+  bool ok = StepGoesAhead("write", relative) && WriteAll(fd, static_cast<const uint8_t*>(data), size);
+  ok = ok && StepGoesAhead("fsync", relative) && fsync(fd) == 0;
   ok = close(fd) == 0 && ok;
   // rename replaces the target name itself: a symlink of that name is
   // replaced, never followed.
-  ok = ok && renameat(parent, temporary.c_str(), parent, leaf.c_str()) == 0;
+  ok = ok && StepGoesAhead("rename", relative) && renameat(parent, temporary.c_str(), parent, leaf.c_str()) == 0;
   if (!ok) {
     unlinkat(parent, temporary.c_str(), 0);
   } else {
-    fsync(parent);  // the rename is on disk when this returns
+    // The rename is on disk when this returns. A file system that cannot
+    // flush a folder at all (EINVAL) still replaced the file.
+    ok = StepGoesAhead("fsync folder", relative) && (fsync(parent) == 0 || errno == EINVAL);
   }
   close(parent);
   return ok;
+}
+
+bool ConfinedFolder::CopyFile(const std::string& from, const std::string& to, size_t maxBytes) const {
+  std::vector<uint8_t> bytes;
+  if (!ReadFile(from, &bytes, maxBytes)) return false;
+  return WriteFileAtomic(to, bytes.data(), bytes.size());
 }
 
 std::string SaveFolder_DefaultPath(const char* gameName) {
@@ -285,6 +320,12 @@ bool SaveFolder_Open(const char* gameName) {
 }
 
 bool SaveFolder_OpenPath(const char* absolutePath) { return absolutePath && SaveFolder().Open(absolutePath, true); }
+
+void SaveFolder_FailFrom(int64_t step) { Seam().failFrom.store(step > 0 ? step : 0); }
+
+int64_t SaveFolder_StepCount() { return Seam().steps.load(); }
+
+void SaveFolder_SetFailedStepHook(SaveFolderFailedStepHook hook) { Seam().hook.store(hook); }
 
 bool SaveFolder_ForceFallback(bool force) { return Mode().forceFallback.exchange(force); }
 

@@ -39,14 +39,36 @@ class ConfinedFolder {
   bool ReadFile(const std::string& relative, std::vector<uint8_t>* bytes, size_t maxBytes) const;
   // Replaces the file atomically: creates the missing folders of the name,
   // writes a temporary file beside the target, flushes it to disk, renames it
-  // over the target and flushes the folder. On any failure the temporary file
-  // is removed and an earlier file of that name is left as it was.
+  // over the target and flushes the folder. On any failure before the rename
+  // the temporary file is removed and an earlier file of that name is left as
+  // it was. A failed flush of the folder after the rename also returns false:
+  // the new file is in place but might not survive a crash.
   bool WriteFileAtomic(const std::string& relative, const void* data, size_t size) const;
+  // Copies a regular file of this folder to another name in it, through
+  // WriteFileAtomic; false when the source cannot be read (or is larger than
+  // maxBytes) or the write fails, the target then left as it was.
+  bool CopyFile(const std::string& from, const std::string& to, size_t maxBytes) const;
 
  private:
   int fd_ = -1;
   std::string path_;
 };
+
+// A seam for tests of interrupted saves. Every step that changes a confined
+// folder's files is counted from 1 over the whole process: in
+// WriteFileAtomic the creation of the temporary file, the write, its fsync,
+// the rename and the fsync of the folder; in DeleteFile the delete; in
+// CopyFile those of the WriteFileAtomic it makes. With SaveFolder_FailFrom(n)
+// step n fails, and so does every step after it, as when the program is cut
+// off at that step: nothing after it reaches the disk. 0 (the default)
+// fails nothing. A failed step is reported on the hook below, if any.
+void SaveFolder_FailFrom(int64_t step);
+// The steps counted so far.
+int64_t SaveFolder_StepCount();
+// Told of each step that fails on purpose: its number, its kind ("create",
+// "write", "fsync", "rename", "fsync folder", "delete") and the name it acts on.
+using SaveFolderFailedStepHook = void (*)(int64_t step, const char* kind, const std::string& name);
+void SaveFolder_SetFailedStepHook(SaveFolderFailedStepHook hook);
 
 // The game's save area: $XDG_DATA_HOME/<game name>/, else
 // $HOME/.local/share/<game name>/ (created when missing).

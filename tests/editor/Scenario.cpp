@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -405,7 +406,11 @@ bool ReadClipboard(LineReader& reader, Expectation* e, std::string* why) {
       return true;
     }
     if (word == "file" && reader.Quoted(&e->subject) && !e->subject.empty()) return true;
-    *why = "the clipboard is compared with a \"text\", file \"<path>\" or undefined (never set)";
+    if (word == "saved" && reader.Quoted(&e->subject) && !e->subject.empty()) {
+      e->inSaveFolder = true;
+      return CheckSaveName(e->subject, false, why);
+    }
+    *why = "the clipboard is compared with a \"text\", file \"<path>\", saved \"<name>\" or undefined (never set)";
     return false;
   }
   std::string text;
@@ -567,17 +572,38 @@ bool ReadSaveChange(LineReader& reader, SaveChange* change, std::string* why) {
       return false;
     }
   }
-  if (change->kind == K::Copy && (reader.Word() != "from" || !reader.Quoted(&change->from) || change->from.empty())) {
-    *why = "save copy is written: save copy \"<name>\" from \"<file beside the scenario>\"";
-    return false;
+  if (change->kind == K::Copy) {
+    bool read = reader.Word() == "from";
+    // `from saved "<name>"`: a file of the save folder itself, as a user
+    // copies a kept file back by hand.
+    if (read && !reader.Peek('"')) {
+      change->fromSaveFolder = true;
+      read = reader.Word() == "saved";
+    }
+    read = read && reader.Quoted(&change->from) && !change->from.empty();
+    if (!read) {
+      *why = "save copy is written: save copy \"<name>\" from \"<file beside the scenario>\", or from saved "
+             "\"<name in the save folder>\"";
+      return false;
+    }
+    if (change->fromSaveFolder && !CheckSaveName(change->from, false, why)) return false;
   }
   return true;
 }
 
+// Every expectation, those inside `either` groups included.
+void VisitAll(const std::vector<Expectation>& expectations, const std::function<void(const Expectation&)>& visit) {
+  for (const Expectation& e : expectations) {
+    visit(e);
+    for (const std::vector<Expectation>& alternative : e.alternatives) VisitAll(alternative, visit);
+  }
+}
+
 std::set<int64_t> FramesOf(const std::vector<Expectation>& expectations, bool pictures) {
   std::set<int64_t> frames;
-  for (const Expectation& e : expectations)
+  VisitAll(expectations, [&](const Expectation& e) {
     if (e.frame >= 0 && (e.kind == Expectation::Kind::Pixel) == pictures) frames.insert(e.frame);
+  });
   return frames;
 }
 
@@ -587,11 +613,14 @@ std::set<int64_t> Run::DumpFrames() const { return FramesOf(expectations, false)
 
 std::set<int64_t> Run::PictureFrames() const { return FramesOf(expectations, true); }
 
-std::vector<std::string> Run::AudioArguments() const {
-  if (!audioLoopback) return {"-noaudio"};
-  std::vector<std::string> arguments = {"-audio", "loopback"};
-  for (const auto& [frame, milliseconds] : audioStalls)
-    arguments.insert(arguments.end(), {"-audiostall", std::to_string(frame), std::to_string(milliseconds)});
+std::vector<std::string> Run::ProgramArguments() const {
+  std::vector<std::string> arguments = {"-noaudio"};
+  if (audioLoopback) {
+    arguments = {"-audio", "loopback"};
+    for (const auto& [frame, milliseconds] : audioStalls)
+      arguments.insert(arguments.end(), {"-audiostall", std::to_string(frame), std::to_string(milliseconds)});
+  }
+  if (failSaveStep > 0) arguments.insert(arguments.end(), {"-failsave", std::to_string(failSaveStep)});
   return arguments;
 }
 
@@ -618,8 +647,19 @@ bool ParseScenario(const std::string& text, Scenario* scenario, std::vector<std:
     errors->push_back("line " + std::to_string(number) + ": " + why + ": " + line);
   };
   auto runName = [&] { return "run " + std::to_string(run->number); };
+  // The `either` group being read: its line (0 when none) and where its
+  // expectations go.
+  int groupLine = 0;
+  auto groupOpen = [&] { return groupLine > 0; };
+  auto closeGroupAt = [&](const std::string& where) {
+    if (!groupOpen()) return;
+    errors->push_back("line " + std::to_string(groupLine) + ": `either` has no `end` before " + where);
+    groupLine = 0;
+  };
+  int64_t failSaveLine = 0;
   // At a `restart` and at the end: the frames the run runs, and nothing named beyond them.
   auto endRun = [&] {
+    closeGroupAt("the end of " + runName());
     // A stall is mixed on the loopback device: without it there is no sound to stall.
     if (!run->audioLoopback)
       for (const auto& [stallLine, stallFrame] : stallLines)
@@ -631,10 +671,11 @@ bool ParseScenario(const std::string& text, Scenario* scenario, std::vector<std:
     // Frames run are 0 to N - 1: anything named later would never happen.
     std::string runs = "`run " + std::to_string(framesGiven) + "` on line " + std::to_string(runLine) +
                        " runs frames 0 to " + std::to_string(framesGiven - 1) + " of " + runName();
-    for (const Expectation& e : run->expectations)
+    VisitAll(run->expectations, [&](const Expectation& e) {
       if (e.frame >= framesGiven)
         errors->push_back("line " + std::to_string(e.line) + ": frame " + std::to_string(e.frame) + " is not run (" +
                           runs + "): " + e.text);
+    });
     for (const auto& [inputLine, frame] : inputFrames)
       if (frame >= framesGiven)
         errors->push_back("line " + std::to_string(inputLine) + ": frame " + std::to_string(frame) + " is not run (" +
@@ -692,6 +733,54 @@ bool ParseScenario(const std::string& text, Scenario* scenario, std::vector<std:
       } else {
         fail("audio takes loopback, or stall <frame> <milliseconds>");
       }
+    } else if (word == "failsave") {
+      if (failSaveLine > 0) {
+        fail("failsave is given twice in " + runName());
+        continue;
+      }
+      if (!ParseInt(reader.Word(), &run->failSaveStep) || run->failSaveStep < 1 || !reader.AtEnd()) {
+        run->failSaveStep = 0;
+        fail("failsave takes the number of the save folder's file step to fail (1 or more)");
+        continue;
+      }
+      failSaveLine = number;
+    } else if (word == "either" || word == "or" || word == "end") {
+      if (!reader.AtEnd()) {
+        fail(word + " stands alone on its line");
+        continue;
+      }
+      if (word == "either") {
+        if (groupOpen()) {
+          fail("`either` groups do not nest");
+          continue;
+        }
+        Expectation group;
+        group.kind = Expectation::Kind::AnyOf;
+        group.line = number;
+        group.text = line;
+        group.alternatives.emplace_back();
+        run->expectations.push_back(std::move(group));
+        groupLine = number;
+        continue;
+      }
+      if (!groupOpen()) {
+        fail(word + " without `either`");
+        continue;
+      }
+      Expectation& group = run->expectations.back();
+      if (group.alternatives.back().empty()) {
+        fail("an alternative of `either` holds no expectation");
+        if (word == "end") groupLine = 0;  // the group ends here all the same
+        continue;
+      }
+      if (word == "or") {
+        group.alternatives.emplace_back();
+      } else if (group.alternatives.size() < 2) {
+        fail("`either` needs `or` and a second alternative");
+        groupLine = 0;
+      } else {
+        groupLine = 0;
+      }
     } else if (word == "restart") {
       if (!reader.AtEnd()) {
         fail("restart stands alone on its line");
@@ -705,6 +794,7 @@ bool ParseScenario(const std::string& text, Scenario* scenario, std::vector<std:
       greatestFrame = -1;
       framesGiven = -1;
       runLine = 0;
+      failSaveLine = 0;
       inputFrames.clear();
       stallLines.clear();
     } else if (word == "save") {
@@ -734,11 +824,19 @@ bool ParseScenario(const std::string& text, Scenario* scenario, std::vector<std:
         fail("unexpected text after the expectation");
         continue;
       }
-      if (e.kind == Expectation::Kind::Exit) run->expectsExit = true;
       greatestFrame = std::max(greatestFrame, e.frame);
+      if (groupOpen()) {
+        if (e.kind == Expectation::Kind::Exit) {
+          fail("expect exit cannot be one of the alternatives of `either`");
+          continue;
+        }
+        run->expectations.back().alternatives.back().push_back(std::move(e));
+        continue;
+      }
+      if (e.kind == Expectation::Kind::Exit) run->expectsExit = true;
       run->expectations.push_back(std::move(e));
     } else {
-      fail("not an input event (<frame> <event> ...), run, restart, save or expect");
+      fail("not an input event (<frame> <event> ...), run, audio, failsave, restart, save, expect, either, or or end");
     }
   }
   endRun();
@@ -1027,6 +1125,12 @@ Outcome CheckClipboard(const Expectation& e, const Dump& dump, const RunResult& 
   Value expected = e.expected.literal;
   if (!e.subject.empty()) {
     std::string path = e.subject[0] == '/' ? e.subject : run.scenarioFolder + e.subject;
+    // A file the run saved is read as the run left it: checks run before the
+    // next run and the `save` changes.
+    if (e.inSaveFolder) {
+      if (run.saveFolder.empty()) return {false, "the save folder is unknown (the log names none)"};
+      path = run.saveFolder + e.subject;
+    }
     std::string text;
     if (!ReadWholeFile(path, &text)) return {false, "cannot read " + path};
     expected = Value::String(text);
@@ -1123,6 +1227,23 @@ Outcome CheckAudio(const Expectation& e, const Dump& dump) {
 Outcome Check(const Expectation& e, const RunResult& run) {
   using K = Expectation::Kind;
   switch (e.kind) {
+    case K::AnyOf: {
+      // Each alternative's first failure, for people to see why none held.
+      std::string actual = "no alternative holds:";
+      for (size_t i = 0; i < e.alternatives.size(); ++i) {
+        bool holds = true;
+        for (const Expectation& part : e.alternatives[i]) {
+          Outcome outcome = Check(part, run);
+          if (outcome.passed) continue;
+          holds = false;
+          actual += "\n    alternative " + std::to_string(i + 1) + ", line " + std::to_string(part.line) + ": " +
+                    part.text + "\n      actual: " + outcome.actual;
+          break;
+        }
+        if (holds) return {true, "alternative " + std::to_string(i + 1) + " holds"};
+      }
+      return {false, actual};
+    }
     case K::Log:
     case K::NoLog: {
       bool found = run.log.find(e.subject) != std::string::npos;
@@ -1236,7 +1357,10 @@ bool ApplySaveChange(const SaveChange& change, const std::string& saveFolder, co
   namespace fs = std::filesystem;
   using K = SaveChange::Kind;
   if (change.kind == K::Copy) {
-    std::string source = change.from[0] == '/' ? change.from : scenarioFolder + change.from, bytes;
+    std::string source = change.fromSaveFolder ? saveFolder + change.from
+                         : change.from[0] == '/'  ? change.from
+                                                  : scenarioFolder + change.from;
+    std::string bytes;
     if (!ReadWholeFile(source, &bytes)) {
       *report = "cannot read " + source;
       return false;

@@ -50,15 +50,17 @@ struct Operand {
 enum class Op { Equal, NotEqual, Less, Greater, LessOrEqual, GreaterOrEqual, Near };
 
 struct Expectation {
-  enum class Kind { Value, Count, List, Map, Pixel, Log, NoLog, File, NoFile, Files, Clipboard, Exit, Audio };
+  enum class Kind { Value, Count, List, Map, Pixel, Log, NoLog, File, NoFile, Files, Clipboard, Exit, Audio, AnyOf };
   Kind kind = Kind::Value;
   int line = 0;      // in the scenario file, from 1
   std::string text;  // the line as written
   int64_t frame = -1;  // the dump or picture it reads; -1 for log, files and exit
   // Value, List, Map: the reference; Count: the object; Log: the text;
   // File, Files: the name or pattern; Clipboard: the file it is compared with
-  // ("" when it is compared with `expected`).
+  // ("" when it is compared with `expected`): beside the scenario, or in the
+  // save folder when inSaveFolder is set (`clipboard = saved "<name>"`).
   std::string subject;
+  bool inSaveFolder = false;
   Op op = Op::Equal;
   Operand expected;                                       // Value, Count, Files, Clipboard
   std::vector<Operand> items;                             // List
@@ -71,6 +73,9 @@ struct Expectation {
   // (a handle or a reference) or the sound whose one voice is read; `field`
   // what is read of that voice (handle, sound, name, state, gain, position).
   std::string audioWhat, audioSelector, audioField;
+  // AnyOf (an `either` ... `or` ... `end` group): it holds when every
+  // expectation of one of the alternatives holds.
+  std::vector<std::vector<Expectation>> alternatives;
 };
 
 // A change to the saved files between two runs, as a damaged disk or a copy
@@ -83,6 +88,7 @@ struct SaveChange {
   std::string name;      // in the save folder; one '*' may stand for any run of characters
   int64_t number = 0;    // Flip: the byte's offset (negative: from the end); Cut: the length left
   std::string from;      // Copy: the file copied in, relative to the scenario's folder
+  bool fromSaveFolder = false;  // Copy: `from saved`: `from` is a name in the save folder (no '*')
 };
 
 // One run of the program, from its start to its end.
@@ -100,10 +106,14 @@ struct Run {
   // of running without sound; `audio stall F MS` lines (frame, milliseconds).
   bool audioLoopback = false;
   std::vector<std::pair<int64_t, int>> audioStalls;
+  // `failsave N`: the run starts with -failsave N, so that the save folder's
+  // file step N and every later one fail (0: none).
+  int64_t failSaveStep = 0;
 
-  // The program's sound options for this run: -noaudio, or -audio loopback
-  // with an -audiostall F MS per stall.
-  std::vector<std::string> AudioArguments() const;
+  // The program's options for this run beyond those every run gets: its
+  // sound (-noaudio, or -audio loopback with an -audiostall F MS per stall),
+  // then -failsave N for a `failsave` line.
+  std::vector<std::string> ProgramArguments() const;
 
   std::set<int64_t> DumpFrames() const;
   std::set<int64_t> PictureFrames() const;

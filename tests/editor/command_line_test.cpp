@@ -1,9 +1,11 @@
 // The options that scenarios hand the program: -screenshot and -dumpstate,
-// each repeatable, one frame and one file per use, and the sound options
-// -audio loopback and -audiostall.
+// each repeatable, one frame and one file per use, the sound options
+// -audio loopback and -audiostall, and -failsave for interrupted saves.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "run/Runner.h"
@@ -84,4 +86,30 @@ TEST(AudioOptions, LoopbackAndStallsAreReadAndBadValuesRefused) {
     EXPECT_FALSE(Parse(arguments, &refused, &error)) << arguments[0] << " " << (arguments.size() > 1 ? arguments[1] : "");
     EXPECT_NE(error.find(arguments[0]), std::string::npos) << error;
   }
+}
+
+// -failsave N: the save folder's file step N and every later one fail. Steps
+// count from 1; anything else is refused, naming the option and the value.
+TEST(FailSaveOption, AStepFromOneIsReadAndAnythingElseRefusedByName) {
+  RunnerOptions plain;
+  std::string error;
+  ASSERT_TRUE(Parse({"-headless"}, &plain, &error)) << error;
+  EXPECT_EQ(plain.failSaveStep, 0) << "without the option nothing fails";
+
+  for (const auto& [text, step] : std::vector<std::pair<const char*, int64_t>>{{"1", 1}, {"47", 47}, {"100000", 100000}}) {
+    RunnerOptions options;
+    ASSERT_TRUE(Parse({"-noaudio", "-failsave", text, "-headless"}, &options, &error)) << text << ": " << error;
+    EXPECT_EQ(options.failSaveStep, step) << text;
+    EXPECT_TRUE(options.headless) << "the options after it are still read";
+  }
+
+  for (const char* text : {"0", "-1", "x", "2.5", "", "3x"}) {
+    RunnerOptions options;
+    error.clear();
+    EXPECT_FALSE(Parse({"-failsave", text}, &options, &error)) << "'" << text << "'";
+    EXPECT_EQ(error, std::string("-failsave takes a step number from 1, not '") + text + "'");
+  }
+  RunnerOptions options;
+  EXPECT_FALSE(Parse({"-headless", "-failsave"}, &options, &error));
+  EXPECT_EQ(error, "option -failsave needs a value");
 }

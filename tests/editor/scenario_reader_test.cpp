@@ -2,8 +2,8 @@
 // and which it refuses, how a restart splits a scenario into runs, how
 // references find instances and variables in a dump, that every kind of
 // expectation fails when it is wrong and says what it found instead, the
-// sound options and audio checks, and the changes that `save` lines make to
-// saved files.
+// sound options and audio checks, `failsave` and `either` groups, and the
+// changes that `save` lines make to saved files.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -353,13 +353,13 @@ TEST(ScenarioReader, AudioLinesChooseTheLoopbackDeviceAndItsStallsPerRun) {
                                       &s, &errors))
       << ::testing::PrintToString(errors);
   EXPECT_TRUE(s.audioLoopback);
-  EXPECT_EQ(s.AudioArguments(), (std::vector<std::string>{"-audio", "loopback", "-audiostall", "30", "100",
+  EXPECT_EQ(s.ProgramArguments(), (std::vector<std::string>{"-audio", "loopback", "-audiostall", "30", "100",
                                                           "-audiostall", "5", "0"}));
   EXPECT_EQ(s.framesToRun, 32) << "a stall's frame is run";
   EXPECT_EQ(s.DumpFrames(), (std::set<int64_t>{10}));
   ASSERT_EQ(s.laterRuns.size(), 1u);
   EXPECT_FALSE(s.laterRuns[0].audioLoopback) << "each run chooses its own sound";
-  EXPECT_EQ(s.laterRuns[0].AudioArguments(), (std::vector<std::string>{"-noaudio"}));
+  EXPECT_EQ(s.laterRuns[0].ProgramArguments(), (std::vector<std::string>{"-noaudio"}));
 
   errors = Errors("audio\n"                          // 1
                   "audio loopback now\n"             // 2
@@ -561,16 +561,264 @@ TEST(ScenarioReader, RefusesBadSaveLinesAndNamesByTheirLineNumber) {
       "expect 1 clipboard < \"x\"\n"            // 15: = or != only
       "expect 1 clipboard = file\n"             // 16: no path
       "expect 1 clipboard = 5\n"                // 17: a text, a file or undefined
-      "save flip \"ok.dat\" 1\n"                // 18: fine, a restart follows
-      "save flip \"ok.dat\" -80\n"              // 19: fine
-      "restart\n"                               // 20
-      "save delete \"last.dat\"\n");            // 21: no run comes after it
-  EXPECT_EQ(LinesOf(errors), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 21}))
+      "expect 1 clipboard = saved\n"            // 18: no name
+      "expect 1 clipboard = saved \"\"\n"       // 19: an empty name
+      "expect 1 clipboard = saved \"../x\"\n"   // 20: out of the save folder
+      "expect 1 clipboard = saved \"/etc/x\"\n" // 21: absolute
+      "expect 1 clipboard = saved \"a*\"\n"     // 22: one file is read: no star
+      "save copy \"a.dat\" from saved\n"        // 23: no name
+      "save copy \"a.dat\" from kept \"b\"\n"   // 24: from saved, or from a quoted path
+      "save copy \"a.dat\" from saved \"../b\"\n"  // 25: out of the save folder
+      "save copy \"a.dat\" from saved \"b_*\"\n"   // 26: one file is read: no star
+      "save copy \"a.dat\" from saved \"b\" c\n"   // 27: trailing text
+      "save flip \"ok.dat\" 1\n"                // 28: fine, a restart follows
+      "save flip \"ok.dat\" -80\n"              // 29: fine
+      "save copy \"ok.dat\" from saved \"copies/ok.dat.1\"\n"  // 30: fine
+      "expect 1 clipboard != saved \"sub/export.ksl\"\n"      // 31: fine
+      "restart\n"                               // 32
+      "save delete \"last.dat\"\n");            // 33: no run comes after it
+  EXPECT_EQ(LinesOf(errors), (std::vector<int>{1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14,
+                                               15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 33}))
       << ::testing::PrintToString(errors);
-  ASSERT_EQ(errors.size(), 18u);
+  ASSERT_EQ(errors.size(), 28u);
   EXPECT_NE(errors[4].find("at most one '*'"), std::string::npos) << errors[4];
   EXPECT_NE(errors[5].find("'..'"), std::string::npos) << errors[5];
-  EXPECT_NE(errors[17].find("no restart follows it: save delete \"last.dat\""), std::string::npos) << errors[17];
+  EXPECT_NE(errors[19].find("'..'"), std::string::npos) << errors[19];
+  EXPECT_NE(errors[20].find("relative to it"), std::string::npos) << errors[20];
+  EXPECT_NE(errors[21].find("no '*'"), std::string::npos) << errors[21];
+  EXPECT_NE(errors[23].find("or from saved"), std::string::npos) << errors[23];
+  EXPECT_NE(errors[24].find("'..'"), std::string::npos) << errors[24];
+  EXPECT_NE(errors[27].find("no restart follows it: save delete \"last.dat\""), std::string::npos) << errors[27];
+
+  // What the good lines hold: the copy's source is a name in the save folder,
+  // and the clipboard is compared with a saved file.
+  scenario::Scenario s;
+  ASSERT_TRUE(scenario::ParseScenario("save copy \"frame1_data.dat\" from saved \"copies/frame1_data.dat.3\"\n"
+                                      "save copy \"a.dat\" from \"seed/a.dat\"\n"
+                                      "expect 4 clipboard = saved \"export.ksl\"\n"
+                                      "expect 4 clipboard = file \"export.ksl\"\n"
+                                      "restart\n",
+                                      &s, &errors))
+      << ::testing::PrintToString(errors);
+  ASSERT_EQ(s.changesAfter.size(), 2u);
+  EXPECT_EQ(s.changesAfter[0].kind, scenario::SaveChange::Kind::Copy);
+  EXPECT_EQ(s.changesAfter[0].name, "frame1_data.dat");
+  EXPECT_EQ(s.changesAfter[0].from, "copies/frame1_data.dat.3");
+  EXPECT_TRUE(s.changesAfter[0].fromSaveFolder);
+  EXPECT_FALSE(s.changesAfter[1].fromSaveFolder);
+  ASSERT_EQ(s.expectations.size(), 2u);
+  EXPECT_EQ(s.expectations[0].subject, "export.ksl");
+  EXPECT_TRUE(s.expectations[0].inSaveFolder);
+  EXPECT_FALSE(s.expectations[1].inSaveFolder);
+  EXPECT_EQ(s.DumpFrames(), (std::set<int64_t>{4}));
+}
+
+// ---------------------------------------------------------------- interrupted saves: failsave and either
+
+TEST(ScenarioReader, FailsaveGivesItsRunTheStepToFailFromOncePerRun) {
+  scenario::Scenario s;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(scenario::ParseScenario("failsave 20\n"
+                                      "audio loopback\n"
+                                      "expect 3 obj_A.x = 1\n"
+                                      "restart\n"
+                                      "failsave 1\n"
+                                      "restart\n"
+                                      "expect 2 obj_A.x = 1\n",
+                                      &s, &errors))
+      << ::testing::PrintToString(errors);
+  EXPECT_EQ(s.failSaveStep, 20);
+  EXPECT_EQ(s.ProgramArguments(), (std::vector<std::string>{"-audio", "loopback", "-failsave", "20"}));
+  EXPECT_EQ(s.framesToRun, 5) << "failsave names a step of the save folder, not a frame";
+  ASSERT_EQ(s.laterRuns.size(), 2u);
+  EXPECT_EQ(s.laterRuns[0].ProgramArguments(), (std::vector<std::string>{"-noaudio", "-failsave", "1"}));
+  // Each run chooses its own: the run after a failing one saves normally.
+  EXPECT_EQ(s.laterRuns[1].failSaveStep, 0);
+  EXPECT_EQ(s.laterRuns[1].ProgramArguments(), (std::vector<std::string>{"-noaudio"}));
+
+  errors = Errors("failsave\n"         // 1
+                  "failsave 0\n"       // 2
+                  "failsave -3\n"      // 3
+                  "failsave x\n"       // 4
+                  "failsave 1.5\n"     // 5
+                  "failsave 2 3\n"     // 6
+                  "failsave 4\n"       // 7: fine: the refused lines gave none
+                  "failsave 5\n"       // 8: twice in run 1
+                  "restart\n"          // 9
+                  "failsave 6\n"       // 10: fine: run 2 has its own
+                  "failsave 6\n");     // 11: twice in run 2
+  EXPECT_EQ(LinesOf(errors), (std::vector<int>{1, 2, 3, 4, 5, 6, 8, 11})) << ::testing::PrintToString(errors);
+  ASSERT_EQ(errors.size(), 8u);
+  EXPECT_NE(errors[1].find("(1 or more)"), std::string::npos) << errors[1];
+  EXPECT_NE(errors[6].find("failsave is given twice in run 1"), std::string::npos) << errors[6];
+  EXPECT_NE(errors[7].find("failsave is given twice in run 2"), std::string::npos) << errors[7];
+}
+
+TEST(ScenarioReader, EitherGroupsAlternativesOfExpectationsWhoseFramesTheRunCovers) {
+  scenario::Scenario s;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(scenario::ParseScenario("expect nolog \"[message box] Error\"\n"  // 1
+                                      "either\n"                                // 2
+                                      "  expect 3 obj_A.x = 400\n"              // 3
+                                      "  expect 5 count obj_A = 1\n"            // 4
+                                      "or\n"                                    // 5
+                                      "  expect 7 pixel 0 0 ~ 0 0 0\n"          // 6
+                                      "or\n"                                    // 7
+                                      "  expect file \"frame1_data.dat\"\n"     // 8
+                                      "end\n"                                   // 9
+                                      "expect 1 count obj_A = 0\n",             // 10
+                                      &s, &errors))
+      << ::testing::PrintToString(errors);
+  ASSERT_EQ(s.expectations.size(), 3u);
+  const Expectation& group = s.expectations[1];
+  EXPECT_EQ(group.kind, Expectation::Kind::AnyOf);
+  EXPECT_EQ(group.line, 2);
+  ASSERT_EQ(group.alternatives.size(), 3u);
+  ASSERT_EQ(group.alternatives[0].size(), 2u);
+  EXPECT_EQ(group.alternatives[0][1].line, 4);
+  EXPECT_EQ(group.alternatives[0][1].kind, Expectation::Kind::Count);
+  ASSERT_EQ(group.alternatives[1].size(), 1u);
+  EXPECT_EQ(group.alternatives[1][0].kind, Expectation::Kind::Pixel);
+  ASSERT_EQ(group.alternatives[2].size(), 1u);
+  EXPECT_EQ(group.alternatives[2][0].kind, Expectation::Kind::File);
+  // After `end` expectations are the run's own again.
+  EXPECT_EQ(s.expectations[2].line, 10);
+  // The alternatives' frames are dumped, pictured and run like any others.
+  EXPECT_EQ(s.DumpFrames(), (std::set<int64_t>{1, 3, 5}));
+  EXPECT_EQ(s.PictureFrames(), (std::set<int64_t>{7}));
+  EXPECT_EQ(s.framesToRun, 9);
+  errors = Errors("run 6\n"
+                  "either\n"
+                  "expect 5 obj_A.x = 1\n"
+                  "or\n"
+                  "expect 6 obj_A.x = 2\n"
+                  "end\n");
+  EXPECT_EQ(LinesOf(errors), (std::vector<int>{5})) << ::testing::PrintToString(errors);
+}
+
+TEST(ScenarioReader, EitherIsRefusedNestedEmptyWithoutOrUnclosedOrHoldingAnExit) {
+  std::vector<std::string> errors = Errors("either now\n"                // 1: stands alone
+                                           "or\n"                        // 2: no either
+                                           "end\n"                       // 3: no either
+                                           "either\n"                    // 4
+                                           "expect 1 obj_A.x = 1\n"      // 5
+                                           "either\n"                    // 6: no nesting
+                                           "or\n"                        // 7
+                                           "or\n"                        // 8: empty alternative
+                                           "expect exit 0\n"             // 9: not an alternative
+                                           "expect 2 obj_A.x = 2\n"      // 10
+                                           "end\n"                       // 11
+                                           "either\n"                    // 12
+                                           "expect 1 obj_A.x = 1\n"      // 13
+                                           "end\n"                       // 14: one alternative
+                                           "either\n"                    // 15
+                                           "end\n"                       // 16: empty, yet it ends the group
+                                           "expect 1 obj_A.x = 1\n"      // 17
+                                           "either\n"                    // 18: unclosed at the restart
+                                           "expect 1 obj_A.x = 1\n"      // 19
+                                           "restart\n"                   // 20
+                                           "either\n"                    // 21: unclosed at the end
+                                           "expect 1 obj_A.x = 1\n"      // 22
+                                           "or\n"                        // 23
+                                           "expect 1 obj_A.x = 2\n");    // 24
+  EXPECT_EQ(LinesOf(errors), (std::vector<int>{1, 2, 3, 6, 8, 9, 14, 16, 18, 21})) << ::testing::PrintToString(errors);
+  ASSERT_EQ(errors.size(), 10u);
+  const std::vector<std::pair<size_t, const char*>> messages = {
+      {0, "either stands alone on its line"},
+      {1, "or without `either`"},
+      {2, "end without `either`"},
+      {3, "`either` groups do not nest"},
+      {4, "an alternative of `either` holds no expectation"},
+      {5, "expect exit cannot be one of the alternatives"},
+      {6, "`either` needs `or` and a second alternative"},
+      {7, "an alternative of `either` holds no expectation"},
+      {8, "line 18: `either` has no `end` before the end of run 1"},
+      {9, "line 21: `either` has no `end` before the end of run 2"},
+  };
+  for (const auto& [index, message] : messages)
+    EXPECT_NE(errors[index].find(message), std::string::npos) << errors[index];
+
+  // A refused `end` still ends its group: what follows is the run's own, and
+  // no missing `end` is reported on top.
+  scenario::Scenario s;
+  errors.clear();
+  EXPECT_FALSE(scenario::ParseScenario("either\nend\nexpect 1 obj_A.x = 1\n", &s, &errors));
+  EXPECT_EQ(LinesOf(errors), (std::vector<int>{2})) << ::testing::PrintToString(errors);
+  ASSERT_EQ(s.expectations.size(), 2u);
+  EXPECT_EQ(s.expectations[1].kind, Expectation::Kind::Value);
+  // A refused exit line inside a group does not become the run's exit code either.
+  EXPECT_FALSE(scenario::ParseScenario("either\nexpect exit 1\nor\nexpect 1 obj_A.x = 1\nend\n", &s, &errors));
+  EXPECT_FALSE(s.expectsExit);
+}
+
+// An `either` group against one run: it holds when every line of one
+// alternative holds, never by lines taken from different ones, and when it
+// fails it shows each alternative's first miss.
+TEST(ScenarioChecks, EitherHoldsWhenOneAlternativeHoldsEntirelyAndShowsEachFirstMiss) {
+  TempFolder save;
+  save.Write("frame1_data.dat", "i");
+  scenario::RunResult run;
+  run.log = "Entering main loop.\n";
+  run.saveFolder = save.path;
+  run.dumps[3] = TheDump();
+  struct Case {
+    const char* text;
+    bool passes;
+    std::vector<const char*> shown;  // in the message, in any order
+    const char* hidden;              // not in the message ("" for none)
+  };
+  const Case cases[] = {
+      {"either\n"
+       "expect 3 obj_Canvas_Object#0.x = 500\n"
+       "expect file \"frame1_data.dat\"\n"
+       "or\n"
+       "expect 3 obj_Canvas_Object#0.x = 1\n"
+       "end\n",
+       true, {"alternative 1 holds"}, ""},
+      {"either\n"
+       "expect 3 obj_Canvas_Object#0.x = 1\n"
+       "or\n"
+       "expect 3 count obj_Canvas_Object = 2\n"
+       "expect log \"Entering main loop.\"\n"
+       "end\n",
+       true, {"alternative 2 holds"}, ""},
+      // Each alternative holds one line of two: lines of different
+      // alternatives do not add up to one.
+      {"either\n"
+       "expect 3 obj_Canvas_Object#0.x = 500\n"
+       "expect nofile \"frame1_data.dat\"\n"
+       "or\n"
+       "expect 3 obj_Canvas_Object#0.x = 1\n"
+       "expect file \"frame1_data.dat\"\n"
+       "end\n",
+       false,
+       {"no alternative holds:", "alternative 1, line 3: expect nofile \"frame1_data.dat\"",
+        "frame1_data.dat exists", "alternative 2, line 5: expect 3 obj_Canvas_Object#0.x = 1",
+        "obj_Canvas_Object#0.x is 500"},
+       ""},
+      // Only the first miss of an alternative is shown.
+      {"either\n"
+       "expect 3 count obj_Canvas_Object = 5\n"
+       "expect 3 obj_List_Object.label = \"Circle\"\n"
+       "or\n"
+       "expect log \"Segmentation fault\"\n"
+       "or\n"
+       "expect 9 count obj_Canvas_Object = 2\n"
+       "end\n",
+       false,
+       {"alternative 1, line 2: expect 3 count obj_Canvas_Object = 5", "2 live obj_Canvas_Object",
+        "alternative 2, line 5:", "the log does not hold it", "alternative 3, line 7:", "no state dump of frame 9"},
+       "line 3:"},
+  };
+  for (const Case& c : cases) {
+    scenario::Outcome outcome = CheckLine(c.text, run);
+    EXPECT_EQ(outcome.passed, c.passes) << c.text << "  actual: " << outcome.actual;
+    for (const char* shown : c.shown)
+      EXPECT_NE(outcome.actual.find(shown), std::string::npos) << c.text << "  actual: " << outcome.actual;
+    if (*c.hidden) {
+      EXPECT_EQ(outcome.actual.find(c.hidden), std::string::npos) << c.text << "  actual: " << outcome.actual;
+    }
+  }
 }
 
 // ---------------------------------------------------------------- the save folder
@@ -648,6 +896,21 @@ TEST(SaveChanges, FlipCutDeleteAndCopyChangeExactlyWhatTheySay) {
   EXPECT_EQ(save.Read("from_elsewhere/2_100070"), "seeded");
   EXPECT_FALSE(apply("save copy \"x\" from \"seed/none.dat\"", &report));
   EXPECT_NE(report.find("cannot read"), std::string::npos) << report;
+  EXPECT_FALSE(std::filesystem::exists(save.path + "x"));
+
+  // A copy from the save folder itself, over a file there: the source stays.
+  ASSERT_TRUE(apply("save copy \"0_100053\" from saved \"from_elsewhere/2_100070\"", &report)) << report;
+  EXPECT_EQ(save.Read("0_100053"), "seeded");
+  EXPECT_EQ(save.Read("from_elsewhere/2_100070"), "seeded");
+  EXPECT_NE(report.find("to 0_100053 (6 bytes)"), std::string::npos) << report;
+  // A source missing from the save folder: nothing is written, and the report
+  // names the path looked at. A file beside the scenario is not looked for.
+  save.Write("0_100053", original);
+  EXPECT_FALSE(apply("save copy \"0_100053\" from saved \"copies/none\"", &report));
+  EXPECT_EQ(report, "cannot read " + save.path + "copies/none");
+  EXPECT_FALSE(apply("save copy \"0_100053\" from saved \"seed/map.dat\"", &report));
+  EXPECT_NE(report.find("cannot read " + save.path + "seed/map.dat"), std::string::npos) << report;
+  EXPECT_EQ(save.Read("0_100053"), original);
 
   ASSERT_TRUE(apply("save delete \"from_elsewhere/*\"", &report)) << report;
   EXPECT_FALSE(std::filesystem::exists(save.path + "from_elsewhere/2_100070"));
@@ -788,12 +1051,16 @@ TEST(ClipboardText, FirstDifferenceNamesTheCharacterAndShowsBothLines) {
   EXPECT_NE(text.find("character 2 (line 1, column 2)"), std::string::npos) << text;
 }
 
-TEST(ScenarioChecks, ClipboardIsComparedWithATextAFileOrNeverSet) {
-  TempFolder folder;
+TEST(ScenarioChecks, ClipboardIsComparedWithATextAFileASavedFileOrNeverSet) {
+  TempFolder folder, save;
   folder.Write("export/figure.txt", "case 0:\n\tdraw_sprite_ext(spr_Circle, 0, x, y);\n");
   folder.Write("export/other.txt", "case 0:\n\tdraw_sprite_ext(spr_Square, 0, x, y);\n");
+  // What the program itself saved: `saved` names are read from the save folder only.
+  save.Write("export.ksl", "case 0:\n\tdraw_sprite_ext(spr_Circle, 0, x, y);\n");
+  save.Write("sub/other.ksl", "case 0:\n\tdraw_sprite_ext(spr_Square, 0, x, y);\n");
   scenario::RunResult run;
   run.scenarioFolder = folder.path;
+  run.saveFolder = save.path;
   std::string error;
   ASSERT_TRUE(scenario::ParseDump(R"({"frame": 1, "clipboard": null, "instances": [], "lists": {}, "maps": {}})",
                                   &run.dumps[1], &error))
@@ -830,6 +1097,15 @@ TEST(ScenarioChecks, ClipboardIsComparedWithATextAFileOrNeverSet) {
       {"expect 1 clipboard = file \"export/figure.txt\"", false, "never set"},
       {"expect 4 clipboard = undefined", false, "holds no clipboard"},
       {"expect 5 clipboard = undefined", false, "no state dump of frame 5"},
+      {"expect 2 clipboard = saved \"export.ksl\"", true, ""},
+      {"expect 2 clipboard != saved \"export.ksl\"", false, "holds that text"},
+      {"expect 2 clipboard = saved \"sub/other.ksl\"", false, "character 30 (line 2, column 22)"},
+      {"expect 2 clipboard != saved \"sub/other.ksl\"", true, ""},
+      {"expect 1 clipboard = saved \"export.ksl\"", false, "never set"},
+      {"expect 2 clipboard = saved \"none.ksl\"", false, "cannot read"},
+      // Each form reads its own folder.
+      {"expect 2 clipboard = saved \"export/figure.txt\"", false, "cannot read"},
+      {"expect 2 clipboard = file \"export.ksl\"", false, "cannot read"},
   };
   for (const Case& c : cases) {
     scenario::Outcome outcome = CheckLine(c.line, run);
@@ -837,5 +1113,14 @@ TEST(ScenarioChecks, ClipboardIsComparedWithATextAFileOrNeverSet) {
     if (!c.passes) {
       EXPECT_NE(outcome.actual.find(c.found), std::string::npos) << c.line << "\n  actual: " << outcome.actual;
     }
+  }
+  scenario::Outcome missing = CheckLine("expect 2 clipboard = saved \"none.ksl\"", run);
+  EXPECT_NE(missing.actual.find("cannot read " + save.path + "none.ksl"), std::string::npos) << missing.actual;
+  // Without a save folder a saved file cannot be read, whichever way it is compared.
+  run.saveFolder.clear();
+  for (const char* line : {"expect 2 clipboard = saved \"export.ksl\"", "expect 2 clipboard != saved \"export.ksl\""}) {
+    scenario::Outcome outcome = CheckLine(line, run);
+    EXPECT_FALSE(outcome.passed) << line;
+    EXPECT_NE(outcome.actual.find("the save folder is unknown"), std::string::npos) << outcome.actual;
   }
 }

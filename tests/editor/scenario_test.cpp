@@ -110,8 +110,9 @@ scenario::RunResult RunOnce(const scenario::Run& run, const std::string& runFold
                             const std::string& scenarioFolder) {
   std::vector<std::string> arguments = {"-headless", "-nowait", "-frames", std::to_string(run.framesToRun),
                                         "-output", runFolder + "log.txt"};
-  const std::vector<std::string> audio = run.AudioArguments();  // -noaudio, or the loopback device
-  arguments.insert(arguments.end(), audio.begin(), audio.end());
+  // Its sound (-noaudio, or the loopback device) and a -failsave step.
+  const std::vector<std::string> own = run.ProgramArguments();
+  arguments.insert(arguments.end(), own.begin(), own.end());
   if (!run.inputLines.empty()) {
     std::ofstream input(runFolder + "input.txt");
     for (const std::string& line : run.inputLines) input << line << "\n";

@@ -246,6 +246,47 @@ TEST_P(FilesTest, SymlinksThatLeadOutAreNotFollowed) {
   EXPECT_TRUE(std::filesystem::exists(outside_ + "secret.dat"));
 }
 
+// file_write_text: the text's bytes as they are, the file replaced whole;
+// file_copy: the same bytes under another name, missing folders made. Both
+// keep to the save area and give 0 for what they cannot do.
+TEST_P(FilesTest, WriteTextAndCopyStayInTheSaveArea) {
+  const std::string text = "switch floor(frame) { \n\tcase 0:\n}\n";
+  EXPECT_EQ(Call("file_write_text", {work_ + "export.ksl", "first, longer text"}).Real(), 1);
+  EXPECT_EQ(Call("file_write_text", {work_ + "export.ksl", text}).Real(), 1);
+  EXPECT_EQ(ReadWholeFile(save_ + "export.ksl"), text);
+  EXPECT_EQ(Call("file_write_text", {work_ + "empty.txt", ""}).Real(), 1);
+  EXPECT_EQ(ReadWholeFile(save_ + "empty.txt"), "");
+
+  EXPECT_EQ(Call("file_copy", {work_ + "export.ksl", work_ + "copies/a/export.ksl"}).Real(), 1);
+  EXPECT_EQ(ReadWholeFile(save_ + "copies/a/export.ksl"), text);
+  EXPECT_EQ(Call("file_copy", {work_ + "missing", work_ + "copies/a/export.ksl"}).Real(), 0);
+  EXPECT_EQ(ReadWholeFile(save_ + "copies/a/export.ksl"), text);
+
+  PlantOutside("out.dat");
+  const std::string outsideBefore = ReadWholeFile(outside_ + "out.dat");
+  EXPECT_EQ(Call("file_copy", {outside_ + "out.dat", work_ + "in.dat"}).Real(), 0);
+  EXPECT_FALSE(std::filesystem::exists(save_ + "in.dat"));
+  EXPECT_EQ(Call("file_copy", {work_ + "export.ksl", outside_ + "out.dat"}).Real(), 0);
+  EXPECT_EQ(Call("file_write_text", {outside_ + "out.dat", "x"}).Real(), 0);
+  EXPECT_EQ(Call("file_write_text", {"../outside/out.dat", "x"}).Real(), 0);
+  EXPECT_EQ(ReadWholeFile(outside_ + "out.dat"), outsideBefore);
+}
+
+// A write or copy that fails part-way (the save folder's failure seam) gives
+// 0 and leaves the earlier file as it was.
+TEST_P(FilesTest, FailedWriteAndCopyKeepTheEarlierFile) {
+  ASSERT_EQ(Call("file_write_text", {work_ + "export.ksl", "old"}).Real(), 1);
+  ASSERT_EQ(Call("file_write_text", {work_ + "other", "other"}).Real(), 1);
+  for (int step = 1; step <= 4; ++step) {  // create, write, fsync, rename
+    SaveFolder_FailFrom(SaveFolder_StepCount() + step);
+    EXPECT_EQ(Call("file_write_text", {work_ + "export.ksl", "new"}).Real(), 0) << step;
+    SaveFolder_FailFrom(SaveFolder_StepCount() + step);
+    EXPECT_EQ(Call("file_copy", {work_ + "other", work_ + "export.ksl"}).Real(), 0) << step;
+    SaveFolder_FailFrom(0);
+    EXPECT_EQ(ReadWholeFile(save_ + "export.ksl"), "old") << step;
+  }
+}
+
 TEST_P(FilesTest, NothingIsPlacedWhileNoSaveAreaIsOpen) {
   SaveFolder().Close();
   EXPECT_EQ(Load(work_ + "x.dat"), -1);

@@ -57,7 +57,7 @@ const BuiltinFunctionName kBuiltinFunctions[] = {
     {"ds_map_find_value", 2}, {"ds_map_find_first", 1}, {"ds_map_find_next", 2}, {"ds_map_add_map", 3},
     {"ds_map_add_list", 3}, {"ds_map_secure_save", 2}, {"ds_map_secure_load", 1},
     // files, clipboard, message box
-    {"file_exists", 1}, {"file_delete", 1}, {"clipboard_set_text", 1}, {"show_message", 1},
+    {"file_exists", 1}, {"file_delete", 1}, {"file_copy", 2}, {"file_write_text", 2}, {"clipboard_set_text", 1}, {"show_message", 1},
     // drawing
     {"draw_sprite_ext", 9}, {"draw_sprite", 4}, {"draw_text", 3}, {"draw_text_color", 8}, {"draw_text_colour", 8},
     {"draw_set_colour", 1}, {"draw_set_color", 1}, {"draw_set_alpha", 1}, {"draw_get_colour", 0},

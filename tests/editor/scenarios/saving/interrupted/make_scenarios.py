@@ -1,0 +1,167 @@
+#!/usr/bin/env python3
+"""Writes step_NN.scn: one scenario for every file step of two saves, each
+cut off at that step with -failsave (the `failsave` line), then a restart
+that must load the save before the cut or the one being made, never
+anything else; and empty_step_NN.scn the same for a save with no frame
+over a saved one (it deletes the index). Run it again when the saves'
+steps change; step_after.scn and empty_step_after.scn fail when a save
+gains steps that no scenario cuts off."""
+import os
+
+FIRST_SAVE_STEPS = 16   # marker (5), one record (5), the index (5), marker delete (1)
+LAST_STEP = 47          # the second save: record copy (5), kept index (5),
+                        # marker (5), two records (10), the index (5), marker delete (1)
+
+RUN1 = """\
+# Save O: one part at 400, 300 in frame 1 (steps 1 to 16).
+2 move 128 128
+3 click left
+5 move 400 300
+6 click left
+8 move 127 47
+9 click left
+11 move 96 608
+12 click left
+# Save N: the part dragged to 600, 300 (its record file is written again)
+# and a second part at 450, 350 (steps 17 to 47).
+14 move 880 311
+15 click left
+17 move 400 300
+18 press left
+20 move 600 300
+21 release left
+23 move 128 128
+24 click left
+26 move 450 350
+27 click left
+29 move 96 608
+30 click left
+expect 32 count obj_Canvas_Object = 2
+"""
+
+NOTHING = """\
+expect 1 count obj_Frame = 0
+"""
+OLD = """\
+expect 1 count obj_Frame = 1
+expect 6 count obj_Canvas_Object = 1
+expect 6 obj_Canvas_Object.x = 400
+"""
+NEW = """\
+expect 1 count obj_Frame = 1
+expect 6 count obj_Canvas_Object = 2
+expect 6 obj_Canvas_Object#0.x = 600
+expect 6 obj_Canvas_Object#1.x = 450
+"""
+
+RUN2 = """\
+restart
+# The thumbnail of the loaded frame (or the new-frame slot when none loaded).
+3 move 127 47
+4 click left
+expect nolog "[message box] Error"
+"""
+
+
+def scenario(step):
+    if step <= FIRST_SAVE_STEPS:
+        what = "save O, before which nothing was saved"
+        before, after = ("nothing", NOTHING), ("save O", OLD)
+    else:
+        what = "save N, made over save O"
+        before, after = ("save O", OLD), ("save N", NEW)
+    text = f"""# A save cut off at file step {step} of the save folder ({what}): every
+# step from {step} on fails, as when the program ends there. The next start
+# loads {before[0]} or {after[0]}, never anything else.
+# Written by make_scenarios.py.
+failsave {step}
+{RUN1}expect log "Save folder: step {step} ("
+expect log "[message box] Mobwright Studio| Tindra \\nThe frames could not be saved: the last save is kept.\\n"
+"""
+    if step == LAST_STEP:
+        text += 'expect log "Save folder: step 47 (delete copies/save_under_way) failed on purpose"\n'
+    text += RUN2 + "either\n" + before[1] + "or\n" + after[1] + "end\n"
+    return text
+
+
+def after_last():
+    return f"""# With the failure set one step after the last step of the two saves,
+# nothing fails: the saves have no step that the step_NN scenarios do not
+# cut off (when this fails, the saves gained steps: run make_scenarios.py
+# with the new count).
+# Written by make_scenarios.py.
+failsave {LAST_STEP + 1}
+{RUN1}expect nolog "failed on purpose"
+expect nolog "could not be saved"
+expect nofile "copies/save_under_way"
+{RUN2}{NEW}expect nolog "did not finish"
+"""
+
+
+EMPTY_LAST_STEP = 33     # after save O: record copy (5), kept index (5),
+                         # marker (5), the index's delete (1), marker delete (1)
+
+EMPTY_RUN1 = """\
+# Save O: one part at 400, 300 in frame 1 (steps 1 to 16).
+2 move 128 128
+3 click left
+5 move 400 300
+6 click left
+8 move 127 47
+9 click left
+11 move 96 608
+12 click left
+# The frame deleted (its button at 176, 6), then a save with no frame: it
+# deletes the index (steps 17 to 33).
+14 move 176 6
+15 click left
+expect 17 count obj_Frame = 0
+18 move 96 608
+19 click left
+"""
+
+
+def empty_scenario(step):
+    what = "a save with no frame, made over save O"
+    text = f"""# A save cut off at file step {step} of the save folder ({what}): every
+# step from {step} on fails, as when the program ends there. The next start
+# loads save O or nothing, never anything else.
+# Written by make_scenarios.py.
+failsave {step}
+{EMPTY_RUN1}expect log "Save folder: step {step} ("
+expect log "The frames could not be saved: the last save is kept."
+"""
+    if step == EMPTY_LAST_STEP - 1:
+        text += 'expect log "Save folder: step {0} (delete frame1_data.dat) failed on purpose"\n'.format(step)
+    if step == EMPTY_LAST_STEP:
+        text += 'expect log "Save folder: step {0} (delete copies/save_under_way) failed on purpose"\n'.format(step)
+    text += RUN2 + "either\n" + NOTHING + "or\n" + OLD + "end\n"
+    return text
+
+
+def empty_after_last():
+    return f"""# With the failure set one step after the last step of save O and the
+# save with no frame, nothing fails, and the index is gone (when this
+# fails, the saves gained steps: run make_scenarios.py with the new count).
+# Written by make_scenarios.py.
+failsave {EMPTY_LAST_STEP + 1}
+{EMPTY_RUN1}expect nolog "failed on purpose"
+expect nolog "could not be saved"
+expect nofile "frame1_data.dat"
+expect nofile "copies/save_under_way"
+{RUN2}{NOTHING}expect nolog "did not finish"
+"""
+
+
+here = os.path.dirname(os.path.abspath(__file__))
+# Save O's own steps are those of step_01 to step_16.
+for step in range(FIRST_SAVE_STEPS + 1, EMPTY_LAST_STEP + 1):
+    with open(os.path.join(here, f"empty_step_{step:02d}.scn"), "w") as f:
+        f.write(empty_scenario(step))
+with open(os.path.join(here, "empty_step_after.scn"), "w") as f:
+    f.write(empty_after_last())
+for step in range(1, LAST_STEP + 1):
+    with open(os.path.join(here, f"step_{step:02d}.scn"), "w") as f:
+        f.write(scenario(step))
+with open(os.path.join(here, "step_after.scn"), "w") as f:
+    f.write(after_last())
