@@ -22,6 +22,7 @@ struct WindowState {
   std::string caption;
   bool active = true;
   PlatformEventSink sink = nullptr;
+  PlatformWindowSizeHandler sizeHandler = nullptr;
 };
 
 WindowState& State() {
@@ -234,7 +235,8 @@ bool Platform_CreateWindow(int width, int height, const char* caption) {
   WindowState& s = State();
   if (!s.initialised) return false;
   s.caption = caption ? caption : "";
-  Uint32 flags = s.headless ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN;
+  // A real window may be resized; the runner keeps the room's aspect in it.
+  Uint32 flags = s.headless ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE;
   s.window = SDL_CreateWindow(s.caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
   if (!s.window) {
     DebugConsole().Output("The window could not be made: %s\n", SDL_GetError());
@@ -267,7 +269,15 @@ void Platform_ProcessMessages() {
   if (!State().initialised) return;
   SDL_Event e;
   while (SDL_PollEvent(&e)) Translate(e);
+  WindowState& s = State();
+  if (s.sizeHandler && s.window) {
+    int width = 0, height = 0;
+    SDL_GetWindowSize(s.window, &width, &height);
+    s.sizeHandler(width, height);
+  }
 }
+
+void Platform_SetWindowSizeHandler(PlatformWindowSizeHandler handler) { State().sizeHandler = handler; }
 
 bool Platform_WindowActive() { return State().headless || State().active; }
 

@@ -31,7 +31,8 @@ using PlatformEventSink = void (*)(const PlatformEvent& event);
 bool Platform_Init(bool headless);
 void Platform_Shutdown();
 bool Platform_IsHeadless();
-// Makes the window (hidden in headless mode). False with a message on failure.
+// Makes the window (hidden in headless mode), width x height client pixels;
+// a real window may be resized by the user. False with a message on failure.
 bool Platform_CreateWindow(int width, int height, const char* caption);
 void Platform_SetCaption(const char* caption);
 const char* Platform_Caption();
@@ -40,6 +41,12 @@ void Platform_GetWindowSize(int* width, int* height);
 void Platform_SetEventSink(PlatformEventSink sink);
 // Drains every pending window message into the sink.
 void Platform_ProcessMessages();
+// Called at the end of every drain, while a window exists, with its current
+// client size: what depends on that size (where the room is drawn in it, how
+// the mouse maps into the room) follows a resize before the next step reads
+// the mouse. Null for none.
+using PlatformWindowSizeHandler = void (*)(int width, int height);
+void Platform_SetWindowSizeHandler(PlatformWindowSizeHandler handler);
 bool Platform_WindowActive();
 // Mouse capture for the input's button rule.
 void Platform_CaptureMouse(bool capture);

@@ -40,6 +40,15 @@ bool Runner_ParseCommandLine(int argc, const char* const* argv, RunnerOptions* o
       }
       options->hasSleepMargin = true;
       options->sleepMargin = static_cast<int>(ms);
+    } else if (std::strcmp(arg, "-scale") == 0) {
+      const char* v = value(arg);
+      int64_t factor;
+      if (!v) return false;
+      if (!ParseInteger(v, &factor) || factor < 1 || factor > 8) {
+        *error = std::string("-scale takes a whole factor from 1 to 8, not '") + v + "'";
+        return false;
+      }
+      options->scale = static_cast<int>(factor);
     } else if (std::strcmp(arg, "-noaudio") == 0) {
       options->noAudio = true;
     } else if (std::strcmp(arg, "-audio") == 0) {
@@ -65,6 +74,13 @@ bool Runner_ParseCommandLine(int argc, const char* const* argv, RunnerOptions* o
       }
       stall.milliseconds = static_cast<int>(milliseconds);
       options->audioStalls.push_back(stall);
+    } else if (std::strcmp(arg, "-failsave") == 0) {
+      const char* v = value(arg);
+      if (!v) return false;
+      if (!ParseInteger(v, &options->failSaveStep) || options->failSaveStep < 1) {
+        *error = std::string("-failsave takes a step number from 1, not '") + v + "'";
+        return false;
+      }
     } else if (std::strcmp(arg, "-headless") == 0) {
       options->headless = true;
     } else if (std::strcmp(arg, "-nowait") == 0) {

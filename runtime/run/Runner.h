@@ -48,6 +48,11 @@ struct RunnerOptions {
   std::vector<FrameFile> screenshots;  // -screenshot FRAME FILE (ours), repeatable
   std::vector<FrameFile> stateDumps;   // -dumpstate FRAME FILE (ours), repeatable
   bool noErrors = false;        // -noerrors: errors do not end the game
+  // -failsave N (ours, for tests): the save folder's file step N and every
+  // later one fail, as when the program is cut off at that step (see
+  // SaveFolder_FailFrom); 0 when not given.
+  int64_t failSaveStep = 0;
+  int scale = 0;                // -scale N (ours): the window at N times the room's size, 1..8; 0 when not given
 };
 
 // Parses the command line; unknown and unsupported options are accepted and
@@ -61,6 +66,7 @@ struct RunnerState {
   std::string savePrefix;
   double gameSpeed = 60.0;
   int sleepMargin = DEFAULT_SLEEP_MARGIN_MS;  // milliseconds
+  int windowScale = 1;  // -scale, else options.ini's Scale=, else 1; headless windows are never scaled
   bool waitEnabled = true;
   int newRoomRequest = ROOM_REQUEST_NONE;
   int currentRoom = -1;

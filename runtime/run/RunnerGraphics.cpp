@@ -1,7 +1,11 @@
 #include "run/RunnerGraphics.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -12,13 +16,16 @@
 #include "graphics/Graphics.h"
 #include "graphics/GraphicsState.h"
 #include "graphics/sdl/SdlRenderer.h"
+#include "io/Input.h"
+#include "platform/Window.h"
 #include "run/Runner.h"
 
 namespace {
 
 struct RunnerGraphicsState {
   Renderer* renderer = nullptr;
-  int width = 0, height = 0;
+  int width = 0, height = 0;  // the canvas
+  int windowWidth = 0, windowHeight = 0;  // as last followed
 };
 
 RunnerGraphicsState& State() {
@@ -26,13 +33,75 @@ RunnerGraphicsState& State() {
   return state;
 }
 
+// After every drain of the window's messages: the canvas's area in the
+// window as it is now, for the renderer and for the mouse. This also puts
+// right the mapping that a room start sets (the room's own size, no bars)
+// before the next step reads the mouse.
+void FollowWindow(int windowWidth, int windowHeight) {
+  RunnerGraphicsState& s = State();
+  const WindowArea area = RunnerGraphics_FitArea(windowWidth, windowHeight, s.width, s.height);
+  if (windowWidth != s.windowWidth || windowHeight != s.windowHeight) {
+    s.windowWidth = windowWidth;
+    s.windowHeight = windowHeight;
+    DebugConsole().Output("Window %d x %d: the room is drawn at %d,%d in %d x %d\n", windowWidth, windowHeight, area.x,
+                          area.y, area.width, area.height);
+  }
+  if (s.renderer) SdlRenderer_SetWindowArea(s.renderer, area.x, area.y, area.width, area.height);
+  const RoomRecord* room = GameData_Room(Runner_State().currentRoom);
+  const bool sized = room && room->width > 0 && room->height > 0;
+  Input_SetViewMapping(windowWidth, windowHeight, area.x, area.y, sized ? room->width : s.width,
+                       sized ? room->height : s.height);
+}
+
 }  // namespace
+
+WindowArea RunnerGraphics_FitArea(int windowWidth, int windowHeight, int canvasWidth, int canvasHeight) {
+  WindowArea area;
+  area.width = std::max(windowWidth, 0);
+  area.height = std::max(windowHeight, 0);
+  if (windowWidth <= 0 || windowHeight <= 0 || canvasWidth <= 0 || canvasHeight <= 0) return area;
+  // Compare the aspects without division: the window is relatively wider
+  // (bars left and right) or taller (bars above and below) than the canvas.
+  const int64_t across = static_cast<int64_t>(windowWidth) * canvasHeight;
+  const int64_t down = static_cast<int64_t>(windowHeight) * canvasWidth;
+  int64_t width = windowWidth, height = windowHeight;
+  if (across > down)
+    width = std::max<int64_t>(1, (2 * down + canvasHeight) / (2 * static_cast<int64_t>(canvasHeight)));
+  else if (across < down)
+    height = std::max<int64_t>(1, (2 * across + canvasWidth) / (2 * static_cast<int64_t>(canvasWidth)));
+  // Each bar rounded down, the area takes the odd pixel.
+  area.x = static_cast<int>((windowWidth - width) / 2);
+  area.y = static_cast<int>((windowHeight - height) / 2);
+  area.width = windowWidth - 2 * area.x;
+  area.height = windowHeight - 2 * area.y;
+  return area;
+}
+
+int RunnerGraphics_ScaleFromOptionsIni(const std::string& text) {
+  int scale = 0;
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    size_t eq = line.find('=');
+    if (eq == std::string::npos || line[0] == ';' || line[0] == '[') continue;
+    std::string key = line.substr(0, eq);
+    while (!key.empty() && std::isspace(static_cast<unsigned char>(key.back()))) key.pop_back();
+    if (key != "Scale") continue;
+    const char* value = line.c_str() + eq + 1;
+    char* end = nullptr;
+    long factor = std::strtol(value, &end, 10);
+    while (end != value && std::isspace(static_cast<unsigned char>(*end))) ++end;  // a "\r" of a DOS line
+    // The last line wins, as with a repeated key in one section.
+    scale = (end != value && *end == '\0' && factor >= 1 && factor <= 8) ? static_cast<int>(factor) : 0;
+  }
+  return scale;
+}
 
 bool RunnerGraphics_Init(int width, int height, const GameOptions&) {
   RunnerGraphicsState& s = State();
   std::string error;
   // Headless runs draw with the software renderer so frames can be read back.
-  s.renderer = SdlRenderer_CreateForWindow(&error);
+  s.renderer = SdlRenderer_CreateForWindow(width, height, &error);
   if (!s.renderer) {
     DebugConsole().Output("The renderer could not be made: %s\n", error.c_str());
     return false;
@@ -40,6 +109,9 @@ bool RunnerGraphics_Init(int width, int height, const GameOptions&) {
   s.width = width;
   s.height = height;
   Graphics_Init(s.renderer);
+  // A real window may be scaled or resized; the hidden headless one keeps
+  // the canvas's size, and its mouse is mapped as a room start sets it.
+  if (!Platform_IsHeadless()) Platform_SetWindowSizeHandler(FollowWindow);
   return true;
 }
 
@@ -94,7 +166,9 @@ void RunnerGraphics_ShowSplash(const char* path) {
 void RunnerGraphics_Shutdown() {
   RunnerGraphicsState& s = State();
   if (!s.renderer) return;
+  Platform_SetWindowSizeHandler(nullptr);
   Graphics_Shutdown();
   SdlRenderer_Destroy(s.renderer);
   s.renderer = nullptr;
+  s.windowWidth = s.windowHeight = 0;
 }

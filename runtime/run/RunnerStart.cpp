@@ -59,6 +59,22 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
+// The folder of the streamed sound files. In a build folder they lie beside
+// the program; an installed program (<prefix>/bin/NAME) finds them in
+// <prefix>/share/NAME/, where a package keeps its architecture-independent
+// files, and that folder is used whenever it exists.
+std::string StreamedSoundFolder() {
+  const std::string folder = Platform_ProgramFolder();
+  const std::string bin = "/bin/";
+  if (folder.size() > bin.size() && folder.compare(folder.size() - bin.size(), bin.size(), bin) == 0) {
+    const std::string program = Platform_ExecutablePath();
+    const std::string name = program.substr(program.rfind('/') + 1);
+    const std::string shared = folder.substr(0, folder.size() - bin.size() + 1) + "share/" + name + "/";
+    if (Platform_FileReadable(shared)) return shared;
+  }
+  return folder;
+}
+
 
 
 
@@ -103,6 +119,9 @@ bool RunnerLoadGame(CompiledCodeProvider provider) {
     Private().iniSleepMargin = SleepMargin_FromOptionsIni(iniText);
   else
     DebugConsole().Output("!!!!No INI File %s\n", ini.c_str());
+  // The command line's -scale wins over the Scale= line of options.ini.
+  const int iniScale = RunnerGraphics_ScaleFromOptionsIni(iniText);
+  runner.windowScale = runner.options.scale > 0 ? runner.options.scale : iniScale > 0 ? iniScale : 1;
 
   std::string debugFile = runner.gameFileName;
   size_t dot = debugFile.find_last_of('.');
@@ -229,13 +248,18 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
   runner.waitEnabled = !runner.options.noWait;
 
   DebugConsole().Output("Create Window\n");
+  // The room is drawn at the game's window size; a scaled window is that
+  // many times larger and shows the room enlarged (RunnerGraphics.h).
+  const int roomWidth = static_cast<int>(header.windowWidth ? header.windowWidth : 1024);
+  const int roomHeight = static_cast<int>(header.windowHeight ? header.windowHeight : 768);
+  if (runner.options.headless) runner.windowScale = 1;
+  if (runner.windowScale > 1) DebugConsole().Output("Window scale %d\n", runner.windowScale);
   if (!Platform_Init(runner.options.headless) ||
-      !Platform_CreateWindow(static_cast<int>(header.windowWidth ? header.windowWidth : 1024),
-                             static_cast<int>(header.windowHeight ? header.windowHeight : 768), header.Caption()))
+      !Platform_CreateWindow(roomWidth * runner.windowScale, roomHeight * runner.windowScale, header.Caption()))
     return Fail(runner, "Failed to create the window\n");
 
   DebugConsole().Output("Init Graphics\n");
-  if (!RunnerGraphics_Init(static_cast<int>(header.windowWidth), static_cast<int>(header.windowHeight), options))
+  if (!RunnerGraphics_Init(roomWidth, roomHeight, options))
     return Fail(runner, "Failed to initialise the graphics\n");
 
   // The pages' PNG data is inflated on a second thread once the first frame
@@ -273,13 +297,23 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
   Instance_State().lastId = static_cast<int32_t>(GameData_Get().header.lastInstanceId);
 
   const char* gameName = GameData_Get().header.gameName ? GameData_Get().header.gameName : "Mobwright";
+  if (runner.options.failSaveStep > 0) {
+    // Tests of interrupted saves: the log names each step failed on purpose.
+    SaveFolder_SetFailedStepHook([](int64_t step, const char* kind, const std::string& name) {
+      DebugConsole().Output("Save folder: step %lld (%s %s) failed on purpose (-failsave)\n",
+                            static_cast<long long>(step), kind, name.c_str());
+    });
+    SaveFolder_FailFrom(runner.options.failSaveStep);
+  }
   if (SaveFolder_Open(gameName)) {
     runner.savePrefix = SaveFolder_DefaultPath(gameName);
     DebugConsole().Output("SavePrePend = %s\n", runner.savePrefix.c_str());
   } else {
     DebugConsole().Output("The save folder for %s could not be opened; saving will fail\n", gameName);
   }
-  Audio_SetBaseFolder(Platform_ProgramFolder().c_str());
+  const std::string soundFolder = StreamedSoundFolder();
+  DebugConsole().Output("Sound files in %s\n", soundFolder.c_str());
+  Audio_SetBaseFolder(soundFolder.c_str());
   RunnerAudio_Init(runner.options);
 
   if (!PrepareGame()) {

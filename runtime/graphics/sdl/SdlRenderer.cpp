@@ -1,4 +1,5 @@
-// SDL_Renderer behind the drawing layer's renderer interface.
+// SDL_Renderer behind the drawing layer's renderer interface, and the canvas
+// that lets a window of another size than the room show the room scaled.
 #include "graphics/sdl/SdlRenderer.h"
 
 #include <SDL.h>
@@ -7,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/Console.h"
 #include "graphics/Graphics.h"
 #include "platform/SdlContext.h"
 
@@ -84,6 +86,7 @@ class SdlRenderer final : public Renderer {
   ~SdlRenderer() override {
     for (SDL_Texture* texture : textures_)
       if (texture) SDL_DestroyTexture(texture);
+    if (canvas_) SDL_DestroyTexture(canvas_);
     SDL_DestroyRenderer(renderer_);
     if (surface_) SDL_FreeSurface(surface_);
     if (ownsCursor_) Graphics_SetCursorSetter(nullptr);
@@ -113,6 +116,7 @@ class SdlRenderer final : public Renderer {
       texture = textures_[static_cast<size_t>(textureHandle)];
       if (layout.uvOffset < 0) return false;
     }
+    BeginFrame();
     ApplyBlend(textureHandle);
     switch (kind) {
       case PRIM_TRIANGLE_LIST:
@@ -138,6 +142,7 @@ class SdlRenderer final : public Renderer {
   }
 
   void SetProjectionAndClear(const ViewRect& view, uint32_t clearColour, bool clear) override {
+    BeginFrame();
     int width = 0, height = 0;
     SDL_GetRendererOutputSize(renderer_, &width, &height);
     if (view.width > 0 && view.height > 0)
@@ -149,7 +154,60 @@ class SdlRenderer final : public Renderer {
     }
   }
 
-  void Present() override { SDL_RenderPresent(renderer_); }
+  void Present() override {
+    if (onCanvas_) {
+      SDL_SetRenderTarget(renderer_, nullptr);
+      SDL_RenderSetScale(renderer_, 1, 1);
+      SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 0xFF);
+      SDL_RenderClear(renderer_);  // the bars
+      SDL_RenderCopy(renderer_, canvas_, nullptr, &area_);
+      SDL_RenderPresent(renderer_);
+      // Back on the canvas, which keeps the frame: a screenshot taken after
+      // presenting reads it there.
+      SDL_SetRenderTarget(renderer_, canvas_);
+    } else {
+      SDL_RenderPresent(renderer_);
+    }
+    frameOpen_ = false;
+  }
+
+  void SetCanvasSize(int width, int height) {
+    if (width == canvasWidth_ && height == canvasHeight_) return;
+    canvasWidth_ = width;
+    canvasHeight_ = height;
+    if (canvas_) {
+      if (onCanvas_) SDL_SetRenderTarget(renderer_, nullptr);
+      SDL_DestroyTexture(canvas_);
+    }
+    canvas_ = nullptr;
+    canvasFailed_ = false;
+    onCanvas_ = false;
+  }
+
+  void SetWindowArea(const SDL_Rect& area) {
+    area_ = area;
+    hasArea_ = true;
+  }
+
+  bool ReadOutput(std::vector<uint8_t>* rgba, int* width, int* height) {
+    SDL_Texture* target = SDL_GetRenderTarget(renderer_);
+    if (target) SDL_SetRenderTarget(renderer_, nullptr);
+    float scaleX = 1, scaleY = 1;
+    SDL_RenderGetScale(renderer_, &scaleX, &scaleY);
+    SDL_RenderSetScale(renderer_, 1, 1);
+    bool read = false;
+    int w = 0, h = 0;
+    if (SDL_GetRendererOutputSize(renderer_, &w, &h) == 0 && w > 0 && h > 0) {
+      rgba->resize(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
+      read = SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ABGR8888, rgba->data(), w * 4) == 0;
+    }
+    SDL_RenderSetScale(renderer_, scaleX, scaleY);
+    if (target) SDL_SetRenderTarget(renderer_, target);
+    if (!read) return false;
+    *width = w;
+    *height = h;
+    return true;
+  }
 
   bool ReadPixels(std::vector<uint8_t>* rgba, int* width, int* height) override {
     int w = 0, h = 0;
@@ -168,6 +226,7 @@ class SdlRenderer final : public Renderer {
   }
 
   void CopyQuads(const SdlCopyQuad* quads, int count) {
+    BeginFrame();
     for (int i = 0; i < count; ++i) {
       const SdlCopyQuad& q = quads[i];
       if (q.texture < 0 || static_cast<size_t>(q.texture) >= textures_.size()) continue;
@@ -189,6 +248,57 @@ class SdlRenderer final : public Renderer {
   }
 
  private:
+  // The output's size: the window's, or the off-screen surface's.
+  void OutputSize(int* width, int* height) const {
+    *width = *height = 0;
+    if (surface_) {
+      *width = surface_->w;
+      *height = surface_->h;
+    } else if (SDL_Window* window = SDL_RenderGetWindow(renderer_)) {
+      SDL_GetWindowSize(window, width, height);
+    }
+  }
+
+  // The canvas is needed when the area is given and is not the whole output
+  // at the canvas's own size.
+  bool WantsCanvas() const {
+    if (!hasArea_ || canvasWidth_ <= 0 || canvasHeight_ <= 0) return false;
+    int outputWidth = 0, outputHeight = 0;
+    OutputSize(&outputWidth, &outputHeight);
+    return !(area_.x == 0 && area_.y == 0 && area_.w == canvasWidth_ && area_.h == canvasHeight_ &&
+             outputWidth == canvasWidth_ && outputHeight == canvasHeight_);
+  }
+
+  bool EnsureCanvas() {
+    if (canvas_) return true;
+    if (canvasFailed_) return false;
+    // No alpha channel, as a window has none: blending into it reads and
+    // leaves the same colours, and a read-back is opaque.
+    canvas_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET, canvasWidth_,
+                                canvasHeight_);
+    if (!canvas_) {
+      canvasFailed_ = true;
+      DebugConsole().Output("The room cannot be drawn scaled (%s); it is drawn straight into the window\n",
+                            SDL_GetError());
+      return false;
+    }
+    SDL_SetTextureScaleMode(canvas_, SDL_ScaleModeNearest);
+    SDL_SetTextureBlendMode(canvas_, SDL_BLENDMODE_NONE);
+    return true;
+  }
+
+  // The first drawing call after a Present starts the frame: on the canvas
+  // or straight on the output, as the window's area asks now. The choice
+  // holds until the next Present.
+  void BeginFrame() {
+    if (frameOpen_) return;
+    frameOpen_ = true;
+    const bool useCanvas = WantsCanvas() && EnsureCanvas();
+    if (useCanvas == onCanvas_) return;
+    SDL_SetRenderTarget(renderer_, useCanvas ? canvas_ : nullptr);
+    onCanvas_ = useCanvas;
+  }
+
   void ApplyBlend(int textureHandle) {
     if (textureHandle == TEXTURE_NONE) {
       if (drawModeSet_) return;
@@ -306,11 +416,18 @@ class SdlRenderer final : public Renderer {
   std::vector<uint8_t> scratch_;
   std::vector<int> indices_;
   bool software_ = false;
+  int canvasWidth_ = 0, canvasHeight_ = 0;  // 0: no canvas, frames go straight to the output
+  SDL_Rect area_{0, 0, 0, 0};               // where the canvas goes in the output
+  bool hasArea_ = false;
+  SDL_Texture* canvas_ = nullptr;  // made when first needed
+  bool canvasFailed_ = false;
+  bool frameOpen_ = false;  // a drawing call came since the last Present
+  bool onCanvas_ = false;   // the canvas is the render target
 };
 
 }  // namespace
 
-Renderer* SdlRenderer_CreateForWindow(std::string* error) {
+Renderer* SdlRenderer_CreateForWindow(int canvasWidth, int canvasHeight, std::string* error) {
   SDL_Window* window = PlatformSdl_Window();
   const bool software = PlatformSdl_Headless();
   if (!window) {
@@ -327,7 +444,9 @@ Renderer* SdlRenderer_CreateForWindow(std::string* error) {
     return nullptr;
   }
   Graphics_SetCursorSetter(SetSdlCursor);
-  return new SdlRenderer(renderer, nullptr, true);
+  auto* result = new SdlRenderer(renderer, nullptr, true);
+  result->SetCanvasSize(canvasWidth, canvasHeight);
+  return result;
 }
 
 Renderer* SdlRenderer_CreateOffscreen(int width, int height, std::string* error) {
@@ -350,4 +469,17 @@ void SdlRenderer_Destroy(Renderer* renderer) { delete renderer; }
 
 void SdlRenderer_CopyQuads(Renderer* renderer, const SdlCopyQuad* quads, int count) {
   if (auto* sdl = dynamic_cast<SdlRenderer*>(renderer)) sdl->CopyQuads(quads, count);
+}
+
+void SdlRenderer_SetCanvasSize(Renderer* renderer, int width, int height) {
+  if (auto* sdl = dynamic_cast<SdlRenderer*>(renderer)) sdl->SetCanvasSize(width, height);
+}
+
+void SdlRenderer_SetWindowArea(Renderer* renderer, int x, int y, int width, int height) {
+  if (auto* sdl = dynamic_cast<SdlRenderer*>(renderer)) sdl->SetWindowArea(SDL_Rect{x, y, width, height});
+}
+
+bool SdlRenderer_ReadOutput(Renderer* renderer, std::vector<uint8_t>* rgba, int* width, int* height) {
+  auto* sdl = dynamic_cast<SdlRenderer*>(renderer);
+  return sdl && sdl->ReadOutput(rgba, width, height);
 }
