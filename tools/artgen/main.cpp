@@ -4,6 +4,9 @@
 //
 //   artgen [--manifest FILE] --out DIR    write all frames under DIR
 //   artgen [--manifest FILE] --list       print "name width height frames" per sprite
+//   artgen [--manifest FILE] --icons DIR  write the program's icon as
+//                                         DIR/<N>x<N>/apps/mobwright.png, the
+//                                         layout of the desktop's icon theme
 //
 // The sprite table is the manifest's (editor/game.json unless --manifest
 // names another).
@@ -17,6 +20,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app_icon.h"
 #include "sprites.h"
 
 namespace fs = std::filesystem;
@@ -61,17 +65,19 @@ bool check(const SpriteInfo& s, const Frames& frames) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string out, manifest = MOB_DEFAULT_MANIFEST;
+  std::string out, icons, manifest = MOB_DEFAULT_MANIFEST;
   bool list = false;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--out") && i + 1 < argc) {
       out = argv[++i];
     } else if (!std::strcmp(argv[i], "--manifest") && i + 1 < argc) {
       manifest = argv[++i];
+    } else if (!std::strcmp(argv[i], "--icons") && i + 1 < argc) {
+      icons = argv[++i];
     } else if (!std::strcmp(argv[i], "--list")) {
       list = true;
     } else {
-      std::fprintf(stderr, "usage: artgen [--manifest FILE] --out DIR | --list\n");
+      std::fprintf(stderr, "usage: artgen [--manifest FILE] --out DIR | --icons DIR | --list\n");
       return 2;
     }
   }
@@ -84,8 +90,27 @@ int main(int argc, char** argv) {
     for (const SpriteInfo& s : SpriteTable()) std::printf("%s %d %d %d\n", s.name.c_str(), s.width, s.height, s.frames);
     return 0;
   }
+  if (!icons.empty()) {
+    for (const int size : kAppIconSizes) {
+      Image icon(size, size);
+      if (!drawAppIcon(size, &icon)) {
+        std::fprintf(stderr, "artgen: the sprite table lacks a shape the icon is made of\n");
+        return 1;
+      }
+      const std::string edge = std::to_string(size);
+      const fs::path dir = fs::path(icons) / (edge + "x" + edge) / "apps";
+      std::error_code ec;
+      fs::create_directories(dir, ec);
+      if (ec) {
+        std::fprintf(stderr, "%s: %s\n", dir.c_str(), ec.message().c_str());
+        return 1;
+      }
+      if (!writePng((dir / "mobwright.png").string(), size, size, icon.toRgba8())) return 1;
+    }
+    return 0;
+  }
   if (out.empty()) {
-    std::fprintf(stderr, "usage: artgen [--manifest FILE] --out DIR | --list\n");
+    std::fprintf(stderr, "usage: artgen [--manifest FILE] --out DIR | --icons DIR | --list\n");
     return 2;
   }
   bool ok = true;

@@ -17,25 +17,12 @@
 #include <string>
 
 #include "geometry.h"
+#include "shapes.h"
 #include "sprites.h"
 
 namespace artgen {
 
 namespace {
-
-// One frame of a shape: its signed distance (only the sign is used) and
-// the inner lines of the outline sprite (kept inside the silhouette).
-struct FrameShape {
-  std::function<double(Vec2)> sdf;
-  std::function<bool(Vec2)> detail;
-};
-
-struct Shape {
-  double stroke;  // outline width in pixels
-  // Builds frame f (0..3); paths and polygons are computed here once, not
-  // per sample.
-  std::function<FrameShape(int)> frame;
-};
 
 double phase(int f) { return f * kPi / 2; }
 
@@ -363,6 +350,8 @@ Shape shell() {
   return s;
 }
 
+}  // namespace
+
 Shape shapeNumber(int n) {
   switch (n) {
     case 1: return tentacle();
@@ -379,15 +368,13 @@ Shape shapeNumber(int n) {
   }
 }
 
-// Per-axis map from sprite pixels to the shape's own coordinates.
-struct Fit {
-  double ax = 1, bx = 0, ay = 1, by = 0;  // pixel = a * shape + b
-  Vec2 toShape(double x, double y) const { return {(x - bx) / ax, (y - by) / ay}; }
-};
+namespace {
 
 Mask silhouette(const FrameShape& s, const Fit& fit, int w, int h) {
   return Mask::from(w, h, [&](double x, double y) { return s.sdf(fit.toShape(x, y)) < 0; });
 }
+
+}  // namespace
 
 // Scales and shifts the shape until the union of its frames reaches from
 // just inside the left edge to just inside the right edge (and likewise
@@ -415,6 +402,8 @@ Fit fitToSprite(const std::vector<FrameShape>& frames, int w, int h) {
   }
   return fit;
 }
+
+namespace {
 
 // Draws both sprites of shape n: the fill frames and the outline frames.
 // `fillBox` is the collision box of the fill sprite.
