@@ -1,0 +1,1 @@
+# The window at twice the room's size and after a resize.

@@ -1,0 +1,1 @@
+# The end-to-end editing session in the real window.
