@@ -7,6 +7,11 @@ subsystem (sound/openal) belongs to its subsystem's layer. Prints every include
 against the order as "file:line: includes folder/header (layer N above layer
 M)" and exits 1 when there is one; exits 0 when every include follows it.
 
+It also keeps the platform seam: only runtime/platform and the backend folders
+below a subsystem (graphics/sdl, sound/openal) may include the headers of SDL,
+OpenAL or the operating system, or call SDL or OpenAL; any other file that
+does is reported the same way.
+
     python3 scripts/check_layers.py [runtime folder]
 """
 import os
@@ -27,6 +32,32 @@ LAYERS = [
 ]
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([A-Za-z0-9_]+)/')
+
+# The folders that talk to SDL, OpenAL and the operating system.
+SEAM_FOLDERS = ("platform", os.path.join("graphics", "sdl"), os.path.join("sound", "openal"))
+SYSTEM_HEADER = re.compile(r'^\s*#\s*include\s+<(SDL[^>]*|AL/[^>]*|X11/[^>]*|linux/[^>]*|sys/[^>]*|'
+                           r'unistd\.h|fcntl\.h|dlfcn\.h|pthread\.h|signal\.h|dirent\.h|poll\.h|termios\.h)>')
+SYSTEM_CALL = re.compile(r'\b(SDL_[A-Za-z0-9_]+|alc?[A-Z][A-Za-z0-9]*(?=\s*\())')
+
+
+def seam_problems(root, relative, file):
+    """Lines of a file outside the seam folders that reach past the seam."""
+    if any(relative == folder or relative.startswith(folder + os.sep) for folder in SEAM_FOLDERS):
+        return []
+    found = []
+    with open(file, encoding="utf-8", errors="replace") as f:
+        for number, line in enumerate(f, 1):
+            code = line.split("//", 1)[0]
+            header = SYSTEM_HEADER.match(code)
+            if header:
+                found.append("%s:%d: includes <%s> outside the platform layer and the backend folders"
+                             % (file, number, header.group(1)))
+                continue
+            call = SYSTEM_CALL.search(code)
+            if call:
+                found.append("%s:%d: calls %s outside the platform layer and the backend folders"
+                             % (file, number, call.group(1)))
+    return found
 
 
 def layer_of(folder):
@@ -53,6 +84,7 @@ def main():
                 if not name.endswith((".h", ".cpp")):
                     continue
                 file = os.path.join(dirpath, name)
+                problems.extend(seam_problems(root, os.path.relpath(dirpath, root), file))
                 with open(file, encoding="utf-8", errors="replace") as f:
                     for number, line in enumerate(f, 1):
                         match = INCLUDE.match(line)
@@ -73,9 +105,9 @@ def main():
     for problem in problems:
         print(problem)
     if problems:
-        print("%d include(s) against the layer order" % len(problems))
+        print("%d include(s) against the layer order or the platform seam" % len(problems))
         return 1
-    print("every include of %s follows the layer order" % root)
+    print("every include of %s follows the layer order and the platform seam" % root)
     return 0
 
 

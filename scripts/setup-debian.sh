@@ -13,7 +13,8 @@ packages=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev libfuzzer-14-dev
-  xvfb xdotool xclip
+  xvfb xdotool xclip desktop-file-utils  # the real-window tests, the launcher check
+  file  # the Debian package's dependency step (dpkg-shlibdeps through cpack)
   python3  # the layer-order check, the figure generator, bench/startup_compare.py
 )
 

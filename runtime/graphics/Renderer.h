@@ -1,6 +1,6 @@
 // The renderer boundary: the few operations the drawing layer needs of any
 // renderer. The drawing logic (batcher, sprite and text quads, the frame's
-// draw pass) sits above it and never sees SDL; runtime/platform/SdlRenderer
+// draw pass) sits above it and never sees SDL; runtime/graphics/sdl/SdlRenderer
 // draws through SDL_Renderer, CountingRenderer (beside this file) only counts
 // and records, for tests and benchmarks.
 #pragma once

@@ -9,7 +9,6 @@
 #include "run/Runner.h"
 #include "sound/Audio.h"
 #include "sound/AudioTesting.h"
-#include "sound/openal/ALDevice.h"
 
 namespace {
 
@@ -36,7 +35,7 @@ void Mix(int64_t samples, double* sumSquares, int* peak) {
     int piece = static_cast<int>(std::min<int64_t>(samples, kMixPiece));
     Audio_StreamPump();
     g_Loopback.buffer.resize(static_cast<size_t>(piece) * 2);
-    if (!ALDevice_RenderLoopback(g_Loopback.buffer.data(), piece)) return;
+    if (!Audio_RenderLoopback(g_Loopback.buffer.data(), piece)) return;
     for (int16_t s : g_Loopback.buffer) {
       *sumSquares += static_cast<double>(s) * s;
       *peak = std::max(*peak, std::abs(static_cast<int>(s)));

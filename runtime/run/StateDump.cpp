@@ -23,7 +23,6 @@
 #include "run/RunnerAudio.h"
 #include "sound/Audio.h"
 #include "sound/AudioTesting.h"
-#include "sound/openal/ALDevice.h"
 #include "value/TextBuffer.h"
 
 namespace {
@@ -210,7 +209,7 @@ json_object* AudioJson() {
     device = "disabled";
   else if (!Audio_HasDevice())
     device = "none";
-  else if (ALDevice_IsLoopback())
+  else if (Audio_IsLoopback())
     device = "loopback";
   json_object_object_add(audio, "device", json_object_new_string(device));
   json_object_object_add(audio, "plays", json_object_new_int64(Audio_PlayCount()));

@@ -8,8 +8,6 @@
 // update can read it without the lock.
 #pragma once
 
-#include "sound/openal/ALFunctions.h"
-
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -19,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "sound/AudioBackend.h"
 #include "sound/AudioTesting.h"
 #include "sound/OggDecoder.h"
 
@@ -53,7 +52,7 @@ struct CSound {
   int fadeFrames = 0;
   double storedPosition = 0.0;  // reported for a sound index that no voice plays
   // Sounds held in memory: decoded once into one device buffer.
-  ALuint buffer = 0;
+  AudioBufferId buffer = 0;
   bool decodeFailed = false;
 };
 
@@ -70,7 +69,7 @@ struct EmbeddedFile {
 // The streaming state of one voice that plays a streamed sound.
 struct OggChannel {
   std::unique_ptr<OggDecoder> decoder;
-  ALuint buffers[OGG_BUFFER_COUNT] = {0, 0};
+  AudioBufferId buffers[OGG_BUFFER_COUNT] = {0, 0};
   uint8_t area[OGG_HALF_BYTES * OGG_BUFFER_COUNT];  // the decode area, as two halves
   int nextHalf = 0;
   int64_t buffersPlayed = 0;
@@ -78,7 +77,6 @@ struct OggChannel {
   double length = -1.0;
   int channels = 0;
   int rate = 0;
-  ALenum format = 0;
   bool loop = false;
   bool paused = false;
   bool ended = false;    // the decoder has nothing more to give
@@ -87,7 +85,7 @@ struct OggChannel {
 
 struct CVoice {
   std::atomic<bool> active{false};
-  ALuint source = 0;
+  AudioSourceId source = 0;
   int32_t handle = -1;
   int32_t soundIndex = -1;
   bool loop = false;
@@ -107,6 +105,7 @@ struct AudioState {
   std::string baseFolder;
 
   // Run state.
+  AudioBackend* backend = &AudioBackend_OpenAL();
   bool initialised = false;
   bool disabled = false;  // "-noaudio"
   bool deviceOpen = false;
@@ -134,6 +133,8 @@ struct AudioState {
 };
 
 AudioState& Audio_State();
+// The device the voices play on (Audio_InitWith chooses it).
+inline AudioBackend& Audio_Device() { return *Audio_State().backend; }
 
 // Streaming (OggStream.cpp). All expect oggMutex held unless said otherwise.
 // Opens the sound's file or embedded bytes for decoding and reports failures

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "sound/Audio.h"
-#include "sound/openal/ALDevice.h"
+#include "sound/AudioBackend.h"
 
 struct AudioInitOptions {
   bool noAudio = false;
@@ -18,6 +18,9 @@ struct AudioInitOptions {
   bool streamThread = true;
   // Open the device on a thread of its own; calls that need it wait for it.
   bool openInBackground = false;
+  // The device's backend; null for the OpenAL one (sound/null has one that
+  // plays nothing and lets a test say when buffers have been played).
+  AudioBackend* backend = nullptr;
 };
 void Audio_InitWith(const AudioInitOptions& options);
 
@@ -52,3 +55,8 @@ struct AudioVoiceInfo {
 std::vector<AudioVoiceInfo> Audio_ActiveVoices();
 // Plays that got a handle since audio started.
 int Audio_PlayCount();
+
+// Whether the open device is a loopback device, and mixing `frames` stereo
+// frames of it into `out` (false when it is not one).
+bool Audio_IsLoopback();
+bool Audio_RenderLoopback(int16_t* out, int frames);

@@ -6,8 +6,6 @@
 // (filling the half to the brim, so every buffer but the last of a one-shot
 // track is full and the position rule holds across loops); a one-shot channel
 // lets the queue run out and is then retired, which frees its voice.
-#include "sound/openal/ALFunctions.h"
-
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -22,6 +20,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+AudioBackend& Device() { return Audio_Device(); }
+
 std::string SoundFilePath(const CSound& sound) {
   std::string file = sound.fileName.empty() ? sound.name + ".ogg" : sound.fileName;
   const std::string& base = Audio_State().baseFolder;
@@ -31,7 +31,7 @@ std::string SoundFilePath(const CSound& sound) {
 
 // Decodes one half into the channel's area and queues it on `buffer`.
 // Returns false when the decoder had nothing more.
-bool QueueNextHalf(CVoice& voice, ALuint buffer) {
+bool QueueNextHalf(CVoice& voice, AudioBufferId buffer) {
   OggChannel& ch = voice.channel;
   uint8_t* half = ch.area + static_cast<size_t>(ch.nextHalf) * OGG_HALF_BYTES;
   size_t bytes = ch.decoder->Fill(half, OGG_HALF_BYTES, ch.loop);
@@ -43,17 +43,17 @@ bool QueueNextHalf(CVoice& voice, ALuint buffer) {
     return false;
   }
   if (bytes < OGG_HALF_BYTES) ch.ended = true;
-  alBufferData(buffer, ch.format, half, static_cast<ALsizei>(bytes), ch.rate);
-  alSourceQueueBuffers(voice.source, 1, &buffer);
+  Device().FillBuffer(buffer, ch.channels, half, bytes, ch.rate);
+  Device().QueueBuffer(voice.source, buffer);
   ch.nextHalf ^= 1;
   return true;
 }
 
 void RetireChannel(CVoice& voice) {
   OggChannel& ch = voice.channel;
-  alSourceStop(voice.source);
+  Device().Stop(voice.source);
   // Detaching the buffer list also unqueues whatever is left.
-  alSourcei(voice.source, AL_BUFFER, 0);
+  Device().AttachBuffer(voice.source, 0);
   ch.decoder.reset();
   ch.running = false;
   ch.paused = false;
@@ -62,12 +62,10 @@ void RetireChannel(CVoice& voice) {
 void PumpChannel(CVoice& voice, AudioStreamStats& stats) {
   OggChannel& ch = voice.channel;
   if (!ch.running || ch.paused) return;
-  ALint processed = 0;
-  alGetSourcei(voice.source, AL_BUFFERS_PROCESSED, &processed);
+  int processed = Device().BuffersProcessed(voice.source);
   while (processed-- > 0) {
-    ALuint buffer = 0;
-    alSourceUnqueueBuffers(voice.source, 1, &buffer);
-    if (alGetError() != AL_NO_ERROR) break;
+    AudioBufferId buffer = 0;
+    if (!Device().UnqueueBuffer(voice.source, &buffer)) break;
     ++ch.buffersPlayed;
     if (ch.ended) continue;
     auto start = Clock::now();
@@ -79,14 +77,13 @@ void PumpChannel(CVoice& voice, AudioStreamStats& stats) {
       if (micros > stats.maxRefillMicros) stats.maxRefillMicros = micros;
     }
   }
-  ALint state = 0, queuedCount = 0;
-  alGetSourcei(voice.source, AL_SOURCE_STATE, &state);
-  alGetSourcei(voice.source, AL_BUFFERS_QUEUED, &queuedCount);
-  if (state == AL_STOPPED || state == AL_INITIAL) {
+  AudioSourceState state = Device().State(voice.source);
+  int queuedCount = Device().BuffersQueued(voice.source);
+  if (state == AudioSourceState::Stopped || state == AudioSourceState::Initial) {
     if (queuedCount > 0) {
       // The device played everything before the refill came: start again.
       ++stats.underruns;
-      alSourcePlay(voice.source);
+      Device().Play(voice.source);
     } else if (ch.ended) {
       RetireChannel(voice);
       voice.active.store(false, std::memory_order_release);
@@ -152,8 +149,7 @@ std::unique_ptr<OggDecoder> OggStream_OpenSound(CSound& sound) {
 bool OggStream_Start(CVoice& voice, std::unique_ptr<OggDecoder> decoder, bool loop) {
   OggChannel& ch = voice.channel;
   if (ch.buffers[0] == 0) {
-    alGenBuffers(OGG_BUFFER_COUNT, ch.buffers);
-    if (alGetError() != AL_NO_ERROR) {
+    if (!Device().CreateBuffers(OGG_BUFFER_COUNT, ch.buffers)) {
       ch.buffers[0] = ch.buffers[1] = 0;
       return false;
     }
@@ -161,7 +157,6 @@ bool OggStream_Start(CVoice& voice, std::unique_ptr<OggDecoder> decoder, bool lo
   ch.decoder = std::move(decoder);
   ch.channels = ch.decoder->Channels();
   ch.rate = ch.decoder->Rate();
-  ch.format = ch.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
   ch.length = ch.decoder->LengthSeconds();
   ch.loop = loop;
   ch.paused = false;
@@ -169,8 +164,8 @@ bool OggStream_Start(CVoice& voice, std::unique_ptr<OggDecoder> decoder, bool lo
   ch.nextHalf = 0;
   ch.buffersPlayed = 0;
   ch.startTime = 0.0;
-  alSourcei(voice.source, AL_BUFFER, 0);
-  alSourcei(voice.source, AL_LOOPING, AL_FALSE);
+  Device().AttachBuffer(voice.source, 0);
+  Device().SetLooping(voice.source, false);
   int queued = 0;
   for (int i = 0; i < OGG_BUFFER_COUNT && !ch.ended; ++i) {
     if (QueueNextHalf(voice, ch.buffers[i])) ++queued;
@@ -179,7 +174,7 @@ bool OggStream_Start(CVoice& voice, std::unique_ptr<OggDecoder> decoder, bool lo
     ch.decoder.reset();
     return false;
   }
-  alSourcePlay(voice.source);
+  Device().Play(voice.source);
   ch.running = true;
   return true;
 }
@@ -208,8 +203,7 @@ double OggStream_PositionRule(int64_t buffersPlayed, int sampleOffset, int chann
 double OggStream_Position(const CVoice& voice) {
   const OggChannel& ch = voice.channel;
   if (!ch.running) return 0.0;
-  ALint offset = 0;
-  alGetSourcei(voice.source, AL_SAMPLE_OFFSET, &offset);
+  int offset = Device().SampleOffset(voice.source);
   return OggStream_PositionRule(ch.buffersPlayed, offset, ch.channels, ch.rate, ch.startTime, ch.length, ch.loop);
 }
 
@@ -251,12 +245,12 @@ bool OggStream_DecodeWhole(CSound& sound) {
     sound.decodeFailed = true;
     return false;
   }
-  alGetError();
-  alGenBuffers(1, &sound.buffer);
-  alBufferData(sound.buffer, decoder->Channels() == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16, pcm.data(),
-               static_cast<ALsizei>(pcm.size()), decoder->Rate());
-  if (alGetError() != AL_NO_ERROR) {
-    if (sound.buffer) alDeleteBuffers(1, &sound.buffer);
+  Device().TakeError();
+  if (Device().CreateBuffers(1, &sound.buffer)) {
+    Device().FillBuffer(sound.buffer, decoder->Channels(), pcm.data(), pcm.size(), decoder->Rate());
+  }
+  if (Device().TakeError() != 0 || sound.buffer == 0) {
+    if (sound.buffer) Device().DeleteBuffers(1, &sound.buffer);
     sound.buffer = 0;
     sound.decodeFailed = true;
     return false;

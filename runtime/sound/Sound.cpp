@@ -86,7 +86,7 @@ bool Sound_Prepare() {
 void Sound_ClearAll() {
   AudioState& st = Audio_State();
   for (auto& sound : st.sounds) {
-    if (sound->buffer && st.deviceOpen) alDeleteBuffers(1, &sound->buffer);
+    if (sound->buffer && st.deviceOpen) Audio_Device().DeleteBuffers(1, &sound->buffer);
   }
   st.sounds.clear();
   st.groups.clear();

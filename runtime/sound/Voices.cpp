@@ -1,17 +1,15 @@
 // Voices: the play instances behind handles. Selection and priority stealing
 // on play, pause, resume, stop, gains and fades, track positions, and the
 // start, per-frame update and end of the sound layer.
-#include "sound/openal/ALFunctions.h"
-
 #include <algorithm>
 
 #include "base/Console.h"
 #include "sound/AudioState.h"
-#include "sound/openal/ALDevice.h"
 
 namespace {
 
 AudioState& St() { return Audio_State(); }
+AudioBackend& Device() { return Audio_Device(); }
 
 CSound* SoundAt(int32_t index) {
   AudioState& st = St();
@@ -45,11 +43,7 @@ void ForEachVoiceOf(int32_t id, Fn fn) {
   }
 }
 
-ALint SourceState(const CVoice& v) {
-  ALint state = AL_INITIAL;
-  alGetSourcei(v.source, AL_SOURCE_STATE, &state);
-  return state;
-}
+AudioSourceState SourceState(const CVoice& v) { return Device().State(v.source); }
 
 // A voice can take a new play when it is idle or its source has finished or
 // never started. A streamed voice stays busy while its stream runs, even in
@@ -57,62 +51,62 @@ ALint SourceState(const CVoice& v) {
 bool VoiceIsFree(const CVoice& v) {
   if (!v.active.load(std::memory_order_acquire)) return true;
   if (v.streamed) return false;
-  ALint state = SourceState(v);
-  return state == AL_STOPPED || state == AL_INITIAL;
+  AudioSourceState state = SourceState(v);
+  return state == AudioSourceState::Stopped || state == AudioSourceState::Initial;
 }
 
 bool VoiceIsPaused(const CVoice& v) {
   if (v.streamed) return v.channel.paused;
-  return SourceState(v) == AL_PAUSED;
+  return SourceState(v) == AudioSourceState::Paused;
 }
 
 // Stops a voice (lock held). The voice becomes free for the next play.
 void StopVoice(CVoice& v) {
-  alGetError();
+  Device().TakeError();
   if (v.streamed) {
     OggStream_Stop(v);
   } else {
-    alSourceStop(v.source);
-    alSourcei(v.source, AL_BUFFER, 0);
+    Device().Stop(v.source);
+    Device().AttachBuffer(v.source, 0);
   }
-  ALenum error = alGetError();
-  if (error != AL_NO_ERROR) DebugConsole().Output("Error stopping sound %d error code %d\n", v.soundIndex, error);
+  int error = Device().TakeError();
+  if (error != 0) DebugConsole().Output("Error stopping sound %d error code %d\n", v.soundIndex, error);
   v.active.store(false, std::memory_order_release);
   v.fadeFrames = 0;
 }
 
 void PauseVoice(CVoice& v) {
-  alGetError();
+  Device().TakeError();
   if (v.streamed) {
     if (v.channel.paused) return;
-    alSourcePause(v.source);
+    Device().Pause(v.source);
     v.channel.paused = true;
   } else {
-    if (SourceState(v) != AL_PLAYING) return;
-    alSourcePause(v.source);
+    if (SourceState(v) != AudioSourceState::Playing) return;
+    Device().Pause(v.source);
   }
-  ALenum error = alGetError();
-  if (error != AL_NO_ERROR) DebugConsole().Output("Error pausing sound %d error code %d\n", v.soundIndex, error);
+  int error = Device().TakeError();
+  if (error != 0) DebugConsole().Output("Error pausing sound %d error code %d\n", v.soundIndex, error);
 }
 
 void ResumeVoice(CVoice& v) {
-  alGetError();
+  Device().TakeError();
   if (v.streamed) {
     if (!v.channel.paused) return;
     v.channel.paused = false;
-    alSourcePlay(v.source);
+    Device().Play(v.source);
   } else {
-    if (SourceState(v) != AL_PAUSED) return;
-    alSourcePlay(v.source);
+    if (SourceState(v) != AudioSourceState::Paused) return;
+    Device().Play(v.source);
   }
-  ALenum error = alGetError();
-  if (error != AL_NO_ERROR) DebugConsole().Output("Error resuming sound %d error code %d\n", v.soundIndex, error);
+  int error = Device().TakeError();
+  if (error != 0) DebugConsole().Output("Error resuming sound %d error code %d\n", v.soundIndex, error);
 }
 
 void ApplySourceGain(CVoice& v) {
   const CSound* s = SoundAt(v.soundIndex);
   float soundGain = s ? s->gain : 1.0f;
-  alSourcef(v.source, AL_GAIN, v.gain * soundGain);
+  Device().SetGain(v.source, v.gain * soundGain);
 }
 
 // Takes a voice for a play at this priority (lock held): a free one, a new
@@ -129,9 +123,7 @@ CVoice* TakeVoice(float priority) {
   }
   if (st.voiceCount < MAX_VOICES) {
     auto voice = std::make_unique<CVoice>();
-    alGetError();
-    alGenSources(1, &voice->source);
-    if (alGetError() != AL_NO_ERROR) return nullptr;
+    if (!Device().CreateSource(&voice->source)) return nullptr;
     st.voices[st.voiceCount] = std::move(voice);
     return st.voices[st.voiceCount++].get();
   }
@@ -197,6 +189,7 @@ void Audio_InitWith(const AudioInitOptions& options) {
   AudioState& st = St();
   if (st.initialised) Audio_Shutdown();
   st.initialised = true;
+  st.backend = options.backend ? options.backend : &AudioBackend_OpenAL();
   st.disabled = options.noAudio;
   st.nextHandle = VOICE_HANDLE_FIRST;
   st.stats = AudioStreamStats{};
@@ -216,7 +209,7 @@ void Audio_InitWith(const AudioInitOptions& options) {
     st.openRate = options.loopbackRate;
     return;
   }
-  st.deviceOpen = ALDevice_Open(options.device, options.loopbackRate);
+  st.deviceOpen = st.backend->Open(options.device, options.loopbackRate);
   if (!st.deviceOpen) return;
   if (options.streamThread) OggStream_StartThread();
 }
@@ -224,9 +217,9 @@ void Audio_InitWith(const AudioInitOptions& options) {
 void Audio_BeginOpening() {
   AudioState& st = St();
   if (!st.opening || st.opener.joinable()) return;
-  st.opener = std::thread([device = st.openDevice, rate = st.openRate] {
+  st.opener = std::thread([backend = st.backend, device = st.openDevice, rate = st.openRate] {
     AudioState& state = Audio_State();
-    state.openerResult = ALDevice_Open(device, rate);
+    state.openerResult = backend->Open(device, rate);
     state.openerDone.store(true, std::memory_order_release);
   });
 }
@@ -250,16 +243,16 @@ void Audio_Shutdown() {
       for (int i = 0; i < st.voiceCount; ++i) {
         CVoice& v = *st.voices[i];
         if (v.active.load()) StopVoice(v);
-        alDeleteSources(1, &v.source);
-        if (v.channel.buffers[0]) alDeleteBuffers(OGG_BUFFER_COUNT, v.channel.buffers);
+        Device().DeleteSource(v.source);
+        if (v.channel.buffers[0]) Device().DeleteBuffers(OGG_BUFFER_COUNT, v.channel.buffers);
       }
     }
     for (auto& sound : st.sounds) {
-      if (sound->buffer) alDeleteBuffers(1, &sound->buffer);
+      if (sound->buffer) Device().DeleteBuffers(1, &sound->buffer);
       sound->buffer = 0;
       sound->decodeFailed = false;
     }
-    ALDevice_Close();
+    Device().Close();
   }
   for (int i = 0; i < st.voiceCount; ++i) st.voices[i].reset();
   st.voiceCount = 0;
@@ -336,9 +329,7 @@ std::vector<AudioVoiceInfo> Audio_ActiveVoices() {
     if (v.streamed) {
       info.position = OggStream_Position(v);
     } else {
-      ALfloat seconds = 0.0f;
-      alGetSourcef(v.source, AL_SEC_OFFSET, &seconds);
-      info.position = seconds;
+      info.position = Device().SecondsOffset(v.source);
     }
     voices.push_back(info);
   }
@@ -384,16 +375,15 @@ int32_t Audio_PlaySound(int32_t soundIndex, double priority, bool loop) {
   v->loop = loop;
   v->priority = static_cast<float>(priority);
   v->streamed = streamed;
-  alSourcef(v->source, AL_GAIN, sound->gain * v->gain);
-  alSourcef(v->source, AL_PITCH, sound->pitch);
-  alSource3f(v->source, AL_POSITION, 0.0f, 0.0f, 0.0f);
-  alSource3f(v->source, AL_VELOCITY, 0.0f, 0.0f, 0.0f);
+  Device().SetGain(v->source, sound->gain * v->gain);
+  Device().SetPitch(v->source, sound->pitch);
+  Device().PlaceAtListener(v->source);
   if (streamed) {
     if (!OggStream_Start(*v, std::move(decoder), loop)) return -1;
   } else {
-    alSourcei(v->source, AL_BUFFER, static_cast<ALint>(sound->buffer));
-    alSourcei(v->source, AL_LOOPING, loop ? AL_TRUE : AL_FALSE);
-    alSourcePlay(v->source);
+    Device().AttachBuffer(v->source, sound->buffer);
+    Device().SetLooping(v->source, loop);
+    Device().Play(v->source);
   }
   v->handle = st.nextHandle++;
   v->active.store(true, std::memory_order_release);
@@ -409,8 +399,8 @@ bool Audio_IsPlaying(int32_t id) {
     if (v.streamed) {
       playing = true;
     } else {
-      ALint state = SourceState(v);
-      if (state == AL_PLAYING || state == AL_PAUSED) playing = true;
+      AudioSourceState state = SourceState(v);
+      if (state == AudioSourceState::Playing || state == AudioSourceState::Paused) playing = true;
     }
   });
   return playing;
@@ -521,7 +511,8 @@ double Audio_SoundGetTrackPosition(int32_t id) {
   }
   if (!voice) return 0.0;
   if (voice->streamed) return OggStream_Position(*voice);
-  ALfloat seconds = 0.0f;
-  alGetSourcef(voice->source, AL_SEC_OFFSET, &seconds);
-  return seconds;
+  return Device().SecondsOffset(voice->source);
 }
+
+bool Audio_IsLoopback() { return St().deviceOpen && Device().IsLoopback(); }
+bool Audio_RenderLoopback(int16_t* out, int frames) { return St().deviceOpen && Device().RenderLoopback(out, frames); }

@@ -10,14 +10,14 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <string>
 #include <vector>
 
-namespace fs = std::filesystem;
+#include "TempFolder.h"
+
 
 namespace {
 
@@ -39,10 +39,10 @@ struct Outcome {
 // audio library's driver list set to `drivers` (unset when null), and a
 // fresh save folder. The debug log is what the program wrote to -output.
 Outcome RunWithSound(const char* drivers, int frames, const std::string& playback = "") {
-  char folderName[] = "/tmp/mobwright_audio_device_test_XXXXXX";
   Outcome outcome;
-  if (!mkdtemp(folderName)) return outcome;
-  const std::string folder = folderName;
+  TempFolder temporary("mobwright_audio_device_test");
+  if (temporary.Path().empty()) return outcome;
+  const std::string folder = temporary.Path().substr(0, temporary.Path().size() - 1);
   const std::string log = folder + "/log.txt", input = folder + "/input.txt";
   std::vector<std::string> arguments = {kProgram, "-headless", "-nowait", "-frames", std::to_string(frames),
                                         "-output", log};
@@ -70,8 +70,6 @@ Outcome RunWithSound(const char* drivers, int frames, const std::string& playbac
   if (child > 0 && waitpid(child, &status, 0) == child)
     outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
   outcome.log = ReadFile(log);
-  std::error_code error;
-  fs::remove_all(folder, error);
   return outcome;
 }
 

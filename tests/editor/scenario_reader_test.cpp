@@ -6,7 +6,6 @@
 // changes that `save` lines make to saved files.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "Scenario.h"
+#include "TempFolder.h"
 #include "library/SecureMap.h"
 
 using scenario::Expectation;
@@ -74,17 +74,10 @@ scenario::Outcome CheckLine(const std::string& line, const scenario::RunResult& 
   return scenario::Check(s.expectations[0], run);
 }
 
-// A temporary folder, removed with everything in it.
-struct TempFolder {
-  std::string path;
-  TempFolder() {
-    char name[] = "/tmp/scenario_reader_test_XXXXXX";
-    if (mkdtemp(name)) path = std::string(name) + "/";
-  }
-  ~TempFolder() {
-    std::error_code error;
-    if (!path.empty()) std::filesystem::remove_all(path, error);
-  }
+// A temporary folder, removed with everything in it, and its files.
+struct FilesFolder {
+  TempFolder folder{"scenario_reader_test"};
+  const std::string& path = folder.Path();
   void Write(const std::string& name, const std::string& bytes) const {
     std::filesystem::create_directories(std::filesystem::path(path + name).parent_path());
     std::ofstream(path + name, std::ios::binary) << bytes;
@@ -207,9 +200,9 @@ TEST(ScenarioChecks, RightExpectationsPassAndWrongOnesFailShowingTheActualValue)
   picture.height = 1;
   picture.rgba = {200, 100, 50, 255, 0, 0, 0, 255};
   run.pictures[3] = picture;
-  char folder[] = "/tmp/scenario_reader_test_XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  run.saveFolder = std::string(folder) + "/";
+  FilesFolder saves;
+  ASSERT_FALSE(saves.path.empty());
+  run.saveFolder = saves.path;
   std::ofstream(run.saveFolder + "a.sav") << "saved";
 
   struct Case {
@@ -306,8 +299,6 @@ TEST(ScenarioChecks, RightExpectationsPassAndWrongOnesFailShowingTheActualValue)
   std::vector<std::string> errors;
   ASSERT_TRUE(scenario::ParseScenario("expect nofile \"b.sav\"", &s, &errors));
   EXPECT_FALSE(scenario::Check(s.expectations[0], run).passed);
-  std::remove((std::string(folder) + "/a.sav").c_str());
-  rmdir(folder);
 }
 
 TEST(ScenarioChecks, ADumpThatIsNotOneIsRefused) {
@@ -755,7 +746,7 @@ TEST(ScenarioReader, EitherIsRefusedNestedEmptyWithoutOrUnclosedOrHoldingAnExit)
 // alternative holds, never by lines taken from different ones, and when it
 // fails it shows each alternative's first miss.
 TEST(ScenarioChecks, EitherHoldsWhenOneAlternativeHoldsEntirelyAndShowsEachFirstMiss) {
-  TempFolder save;
+  FilesFolder save;
   save.Write("frame1_data.dat", "i");
   scenario::RunResult run;
   run.log = "Entering main loop.\n";
@@ -853,7 +844,7 @@ TEST(SaveNames, OneStarStandsForAnyRunOfCharactersWithinAName) {
 }
 
 TEST(SaveChanges, FlipCutDeleteAndCopyChangeExactlyWhatTheySay) {
-  TempFolder save, scenarioFolder;
+  FilesFolder save, scenarioFolder;
   ASSERT_FALSE(save.path.empty());
   const std::string original = "0123456789";
   save.Write("0_100053", original);
@@ -918,7 +909,7 @@ TEST(SaveChanges, FlipCutDeleteAndCopyChangeExactlyWhatTheySay) {
 }
 
 TEST(SaveChanges, ANameMustMatchExactlyOneFileAndTheReportSaysWhichMatched) {
-  TempFolder save;
+  FilesFolder save;
   save.Write("0_100053", "a");
   save.Write("1_100053", "b");
   save.Write("frame1_data.dat", "c");
@@ -945,7 +936,7 @@ TEST(SaveChanges, ANameMustMatchExactlyOneFileAndTheReportSaysWhichMatched) {
 }
 
 TEST(SaveChanges, RetagGivesAnotherMachinesTagAndKeepsTheRest) {
-  TempFolder save;
+  FilesFolder save;
   const std::string here = SecureMap_ThisMachineTag();
   ASSERT_EQ(here.size(), kSecureMapTagLength);
   const std::string body = "eyAiMF8xMDAwNTMiOiAiMF8xMDAwNTMiIH0A";
@@ -978,7 +969,7 @@ TEST(SaveChanges, RetagGivesAnotherMachinesTagAndKeepsTheRest) {
 }
 
 TEST(ScenarioChecks, FileChecksTakeOneStarAndFilesCountsWhatMatches) {
-  TempFolder save;
+  FilesFolder save;
   save.Write("frame1_data.dat", "i");
   save.Write("0_100053", "a");
   save.Write("1_100060", "b");
@@ -1052,7 +1043,7 @@ TEST(ClipboardText, FirstDifferenceNamesTheCharacterAndShowsBothLines) {
 }
 
 TEST(ScenarioChecks, ClipboardIsComparedWithATextAFileASavedFileOrNeverSet) {
-  TempFolder folder, save;
+  FilesFolder folder, save;
   folder.Write("export/figure.txt", "case 0:\n\tdraw_sprite_ext(spr_Circle, 0, x, y);\n");
   folder.Write("export/other.txt", "case 0:\n\tdraw_sprite_ext(spr_Square, 0, x, y);\n");
   // What the program itself saved: `saved` names are read from the save folder only.

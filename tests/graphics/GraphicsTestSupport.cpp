@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "BuiltinCall.h"
+
 #include "object/Instance.h"
 
 namespace {
@@ -139,13 +141,9 @@ DynValue GraphicsTest::Str(const char* text) {
 
 DynValue GraphicsTest::Call(const char* name, std::vector<DynValue> args, CInstance* self) {
   DynValue result = DynValue_MakeUndefined();
-  int id = Function_Find(name);
-  const BuiltinFunction* function = id >= 0 ? Function_Builtin(id) : nullptr;
-  EXPECT_NE(function, nullptr) << name << " is not registered";
-  if (function) {
-    EXPECT_EQ(function->argumentCount, static_cast<int>(args.size())) << name;
-    function->routine(result, self, self, static_cast<int>(args.size()), args.data());
-  }
+  std::vector<DynValue*> pointers;
+  for (DynValue& v : args) pointers.push_back(&v);
+  if (FindBuiltin(name, static_cast<int>(args.size()))) CallBuiltin(name, &result, pointers, self, self);
   for (DynValue& v : args) DynValue_Release(&v);
   return result;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "BuiltinCall.h"
 #include "RuntimeFixture.h"
 #include "io/Input.h"
 
@@ -37,9 +38,7 @@ class InputTest : public RuntimeTest {
     std::vector<DynValue*> pointers;
     for (DynValue& c : cells) pointers.push_back(&c);
     Cell result;
-    int id = Function_Find(name);
-    EXPECT_GE(id, 0) << name;
-    Function_CallById(self, nullptr, &result.v, static_cast<int>(cells.size()), id, pointers.data());
+    CallBuiltin(name, &result.v, pointers, self);
     EXPECT_EQ(result.v.Kind(), KIND_NUMBER) << name;
     return DynValue_ToReal(&result.v);
   }

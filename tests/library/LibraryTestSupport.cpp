@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "BuiltinCall.h"
 #include "library/DsHandles.h"
 #include "library/Library.h"
 
@@ -19,13 +20,10 @@ void Library_EnsureRegistered() {
 
 Cell Call(const char* name, std::vector<Cell> args) {
   Library_EnsureRegistered();
-  int id = Function_Find(name);
-  EXPECT_GE(id, 0) << name << " is not registered";
   Cell result;
-  if (id < 0) return result;
   std::vector<DynValue*> pointers;
   for (Cell& c : args) pointers.push_back(&c.v);
-  Function_CallById(nullptr, nullptr, &result.v, static_cast<int>(args.size()), id, pointers.data());
+  CallBuiltin(name, &result.v, pointers);
   return result;
 }
 

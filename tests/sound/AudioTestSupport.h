@@ -66,7 +66,7 @@ class AudioTest : public ::testing::Test {
     int done = 0;
     while (done < frames) {
       int n = std::min(512, frames - done);
-      ALDevice_RenderLoopback(out.data() + static_cast<size_t>(done) * 2, n);
+      Audio_RenderLoopback(out.data() + static_cast<size_t>(done) * 2, n);
       if (pump) Audio_StreamPump();
       done += n;
     }

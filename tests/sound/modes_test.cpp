@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "AudioTestSupport.h"
+#include "BuiltinCall.h"
 #include "code/CompiledCode.h"
 
 namespace {
@@ -14,13 +15,12 @@ namespace {
 // so this must be set before any test runs. A value given from outside wins.
 const bool g_NullDriverChosen = setenv("ALSOFT_DRIVERS", "null", 0) == 0;
 
-// Calls a registered built-in by name with number arguments; `result` keeps
-// whatever the caller put in it unless the built-in writes it.
+// Calls a registered built-in's routine by name with number arguments;
+// unlike a call from compiled code, `result` keeps whatever the caller put in
+// it unless the built-in writes it.
 void Call(const char* name, DynValue& result, std::vector<double> numbers) {
-  int id = Function_Find(name);
-  ASSERT_GE(id, 0) << name;
-  const BuiltinFunction* f = Function_Builtin(id);
-  ASSERT_NE(f, nullptr);
+  const BuiltinFunction* f = FindBuiltin(name, static_cast<int>(numbers.size()));
+  if (!f) return;
   std::vector<DynValue> args;
   for (double d : numbers) args.push_back(DynValue_MakeReal(d));
   f->routine(result, nullptr, nullptr, static_cast<int>(args.size()), args.data());
@@ -91,7 +91,9 @@ TEST_F(AudioTest, DisabledSoundLeavesEveryResultUnset) {
                          "audio_sound_get_gain", "audio_sound_get_track_position"};
   for (const char* name : names) {
     DynValue result = DynValue_MakeInt32(777);
-    int argc = Function_Builtin(Function_Find(name))->argumentCount;
+    const BuiltinFunction* function = FindBuiltin(name);
+    ASSERT_NE(function, nullptr);
+    int argc = function->argumentCount;
     std::vector<double> args(static_cast<size_t>(argc), 0.0);
     if (argc > 0) args[0] = s;
     Call(name, result, args);
@@ -208,7 +210,7 @@ TEST_F(AudioTest, StreamingThreadKeepsTracksFedWhileTheMainThreadWorks) {
   int advanced = 0;
   for (int i = 0; i < 400; ++i) {
     // About 5 x real time: 256 frames every millisecond or so.
-    ALDevice_RenderLoopback(slice.data(), 256);
+    Audio_RenderLoopback(slice.data(), 256);
     std::this_thread::sleep_for(std::chrono::microseconds(1000));
     Audio_Update();
     if (i % 50 == 10) Audio_SoundGain(a, (i % 100 == 10) ? 0.2 : 1.0, 300);
