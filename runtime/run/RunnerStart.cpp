@@ -23,6 +23,7 @@
 #include "run/RunnerGraphics.h"
 #include "run/RunnerInternal.h"
 #include "run/RunnerVariables.h"
+#include "run/StartupLog.h"
 #include "sound/Audio.h"
 
 namespace {
@@ -107,18 +108,18 @@ bool RunnerLoadGame(CompiledCodeProvider provider) {
   } else {
     runner.gameFileName = Platform_ProgramFolder() + kDefaultDataFile;
   }
-  DebugConsole().Output("RunnerLoadGame: %s\n", runner.gameFileName.c_str());
+  StartupLog(StartupLine::LoadGame, runner.gameFileName.c_str());
   Code_Load(info);
-  DebugConsole().Output("RunnerLoadGame() - %s\n", runner.gameFileName.c_str());
+  StartupLog(StartupLine::LoadedCode, runner.gameFileName.c_str());
 
   runner.gameFolder = FolderOf(runner.gameFileName);
   std::string ini = runner.gameFolder + "options.ini";
-  DebugConsole().Output("Checking if INIFile %s Exists\n", ini.c_str());
+  StartupLog(StartupLine::CheckingIni, ini.c_str());
   std::string iniText;
   if (Platform_FileReadable(ini) && ReadWholeFile(ini, &iniText))
     Private().iniSleepMargin = SleepMargin_FromOptionsIni(iniText);
   else
-    DebugConsole().Output("!!!!No INI File %s\n", ini.c_str());
+    StartupLog(StartupLine::NoIni, ini.c_str());
   // The command line's -scale wins over the Scale= line of options.ini.
   const int iniScale = RunnerGraphics_ScaleFromOptionsIni(iniText);
   runner.windowScale = runner.options.scale > 0 ? runner.options.scale : iniScale > 0 ? iniScale : 1;
@@ -129,47 +130,47 @@ bool RunnerLoadGame(CompiledCodeProvider provider) {
   debugFile += ".zudebug";
   if (Platform_FileReadable(debugFile)) LoadDebugInformation(debugFile);
 
-  DebugConsole().Output("Reading File %s\n", runner.gameFileName.c_str());
+  StartupLog(StartupLine::ReadingData, runner.gameFileName.c_str());
   if (embedded) {
     runner.data = info.gameData;
     runner.dataSize = info.gameDataSize;
   } else if (ReadWholeFile(runner.gameFileName, &runner.ownedData)) {
     runner.data = reinterpret_cast<const uint8_t*>(runner.ownedData.data());
     runner.dataSize = runner.ownedData.size();
-    DebugConsole().Output("Loaded File %s(%d)\n", runner.gameFileName.c_str(), static_cast<int>(runner.dataSize));
+    StartupLog(StartupLine::LoadedDataFile, runner.gameFileName.c_str(), static_cast<int>(runner.dataSize));
   } else {
-    DebugConsole().Output("FAILED to load File %s\n", runner.gameFileName.c_str());
+    StartupLog(StartupLine::DataFileUnreadable, runner.gameFileName.c_str());
   }
   if (!runner.data || runner.dataSize == 0) {
-    DebugConsole().Output("Unable to find game!!: %s\n", runner.gameFileName.c_str());
+    StartupLog(StartupLine::GameNotFound, runner.gameFileName.c_str());
     std::string message = "Unable to find game!!: " + runner.gameFileName;
     std::fprintf(stderr, "%s\n", message.c_str());
     runner.exitCode = 1;
     return false;
   }
   if (runner.dataSize < 4 || std::memcmp(runner.data, "FORM", 4) != 0) {
-    DebugConsole().Output("The game data of %s is not a game data file (no FORM)\n", runner.gameFileName.c_str());
+    StartupLog(StartupLine::NotGameData, runner.gameFileName.c_str());
     runner.exitCode = 1;
     return false;
   }
-  DebugConsole().Output("IFF wad found\n");
+  StartupLog(StartupLine::GameDataFound);
   return true;
 }
 
 bool PrepareGame() {
   RunnerState& runner = Private().state;
   const GameData& data = GameData_Get();
-  DebugConsole().Output("PrepareGame()\n");
-  DebugConsole().Output("Extension_Prepare() \n");
-  DebugConsole().Output("Code_Constant_Prepare() \n");
+  StartupLog(StartupLine::PrepareGame);
+  StartupLog(StartupLine::PrepareExtensions);
+  StartupLog(StartupLine::PrepareConstants);
 
-  DebugConsole().Output("Script_Prepare() \n");
+  StartupLog(StartupLine::PrepareScripts);
   for (int i = 0; i < Script_Count(); ++i) {
     const char* name = Script_Name(i);
     if (!name) continue;
     const ScriptRecord& script = data.scripts[i].record;
     if (!Code_Function(script.codeIndex)) {
-      DebugConsole().Output("COMPILATION ERROR in Script: %s\n%s", name, "no compiled function for its code index\n");
+      StartupLog(StartupLine::ScriptNotCompiled, name, "no compiled function for its code index\n");
       return Fail(runner, "Failed to compile the scripts.\n");
     }
   }
@@ -178,17 +179,17 @@ bool PrepareGame() {
     if (CompiledAnyFn fn = Code_Function(code)) reinterpret_cast<CompiledEventFn>(fn)(&global, &global);
   }
 
-  DebugConsole().Output("TimeLine_Prepare() \n");
-  DebugConsole().Output("Object_Prepare() \n");
-  DebugConsole().Output("Preparing %d objects:\n", Object_Count());
+  StartupLog(StartupLine::PrepareTimeLines);
+  StartupLog(StartupLine::PrepareObjects);
+  StartupLog(StartupLine::ObjectCount, Object_Count());
   for (int i = 0; i < Object_Count(); ++i)
-    if (CObjectType* object = Object_Get(i)) DebugConsole().Output("\tObjects %d: %s\n", i, object->name);
+    if (CObjectType* object = Object_Get(i)) StartupLog(StartupLine::ObjectName, i, object->name);
   Object_LinkParents();
   Object_BindEvents();
   EventLists_Build();
 
-  DebugConsole().Output("Room_Prepare() \n");
-  DebugConsole().Output("Sound_Prepare() \n");
+  StartupLog(StartupLine::PrepareRooms);
+  StartupLog(StartupLine::PrepareSounds);
   for (const auto& group : data.audioGroups) AudioGroup_Add(group.present ? group.record : nullptr);
   for (const auto& audio : data.audio) Audio_AddEmbeddedFile(audio.record.bytes, audio.record.size);
   for (const auto& slot : data.sounds) {
@@ -199,9 +200,9 @@ bool PrepareGame() {
   }
   if (!Sound_Prepare()) return Fail(runner, "Failed to prepare the sounds.\n");
 
-  DebugConsole().Output("InitGraphics() \n");
+  StartupLog(StartupLine::PrepareGraphics);
   RunnerGraphics_BuildResources();
-  DebugConsole().Output("Finished PrepareGame() \n");
+  StartupLog(StartupLine::PreparedGame);
   return true;
 }
 
@@ -228,11 +229,10 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
   Builtins_RegisterAll();
   RunnerVariables_Register();
 
-  DebugConsole().Output("\n***************************************\n*     Quillon Games Runner v%d.%d(%d)[r%d]    *\n***************************************\t \n",
-                        kRunnerVersionMajor, kRunnerVersionMinor, kRunnerVersionBuild, kRunnerRevision);
+  StartupLog(StartupLine::Banner, kRunnerVersionMajor, kRunnerVersionMinor, kRunnerVersionBuild, kRunnerRevision);
   if (!RunnerLoadGame(provider)) return false;
 
-  DebugConsole().Output("Get Resolution\n");
+  StartupLog(StartupLine::GetResolution);
   GameHeader header;
   GameOptions options;
   if (!GameData_ReadHeader(runner.data, runner.dataSize, &header, &options, &error)) {
@@ -247,18 +247,18 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
   runner.gameSpeed = header.gameSpeed > 0 ? header.gameSpeed : 60.0;
   runner.waitEnabled = !runner.options.noWait;
 
-  DebugConsole().Output("Create Window\n");
+  StartupLog(StartupLine::CreateWindow);
   // The room is drawn at the game's window size; a scaled window is that
   // many times larger and shows the room enlarged (RunnerGraphics.h).
   const int roomWidth = static_cast<int>(header.windowWidth ? header.windowWidth : 1024);
   const int roomHeight = static_cast<int>(header.windowHeight ? header.windowHeight : 768);
   if (runner.options.headless) runner.windowScale = 1;
-  if (runner.windowScale > 1) DebugConsole().Output("Window scale %d\n", runner.windowScale);
+  if (runner.windowScale > 1) StartupLog(StartupLine::WindowScale, runner.windowScale);
   if (!Platform_Init(runner.options.headless) ||
       !Platform_CreateWindow(roomWidth * runner.windowScale, roomHeight * runner.windowScale, header.Caption()))
     return Fail(runner, "Failed to create the window\n");
 
-  DebugConsole().Output("Init Graphics\n");
+  StartupLog(StartupLine::InitGraphics);
   if (!RunnerGraphics_Init(roomWidth, roomHeight, options))
     return Fail(runner, "Failed to initialise the graphics\n");
 
@@ -266,27 +266,27 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
   // is presented (see Runner_Frame); the chunk loop leaves them to it.
   PageDecoder_Queue(runner.data, runner.dataSize);
 
-  DebugConsole().Output("IO Init\n");
+  StartupLog(StartupLine::InputInit);
   Input_Init();
   Dialogs_SetInputResetAfterMessage(Input_Reset);  // a message box leaves no key or button held
   Input_SetCaptureHandler(Platform_CaptureMouse);
   Platform_SetEventSink(runner.options.playbackFile.empty() ? DispatchEvent : WindowEventDuringPlayback);
-  DebugConsole().Output("Process Messages\n");
+  StartupLog(StartupLine::ProcessMessages);
   Platform_ProcessMessages();
-  DebugConsole().Output("Splash!\n");
+  StartupLog(StartupLine::Splash);
   if (Platform_FileReadable(runner.gameFolder + "splash.png")) RunnerGraphics_ShowSplash((runner.gameFolder + "splash.png").c_str());
-  DebugConsole().Output("Start Frame\n");
-  DebugConsole().Output("Part Create Textures\n");
-  DebugConsole().Output("Debug Init Remote Interface\n");
-  DebugConsole().Output("VM Init\n");
-  DebugConsole().Output("Create Score Form\n");
-  DebugConsole().Output("Create Load Form\n");
-  DebugConsole().Output("Create Error Form\n");
-  DebugConsole().Output("Do The Work\n");
+  StartupLog(StartupLine::StartFrame);
+  StartupLog(StartupLine::CreateTextures);
+  StartupLog(StartupLine::RemoteInterface);
+  StartupLog(StartupLine::MachineInit);
+  StartupLog(StartupLine::ScoreForm);
+  StartupLog(StartupLine::LoadForm);
+  StartupLog(StartupLine::ErrorForm);
+  StartupLog(StartupLine::DoTheWork);
 
   if (!InputRecording_Open()) return false;
 
-  DebugConsole().Output("LoadGameData()\n");
+  StartupLog(StartupLine::LoadGameData);
   if (!GameData_Load(runner.data, runner.dataSize, &error)) {
     DebugConsole().Output("%s\n", error.c_str());
     std::fprintf(stderr, "mobwright: the game data is damaged: %s\n", error.c_str());
@@ -307,26 +307,26 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
   }
   if (SaveFolder_Open(gameName)) {
     runner.savePrefix = SaveFolder_DefaultPath(gameName);
-    DebugConsole().Output("SavePrePend = %s\n", runner.savePrefix.c_str());
+    StartupLog(StartupLine::SaveFolder, runner.savePrefix.c_str());
   } else {
-    DebugConsole().Output("The save folder for %s could not be opened; saving will fail\n", gameName);
+    StartupLog(StartupLine::NoSaveFolder, gameName);
   }
   const std::string soundFolder = StreamedSoundFolder();
-  DebugConsole().Output("Sound files in %s\n", soundFolder.c_str());
+  StartupLog(StartupLine::SoundFolder, soundFolder.c_str());
   Audio_SetBaseFolder(soundFolder.c_str());
   RunnerAudio_Init(runner.options);
 
   if (!PrepareGame()) {
-    DebugConsole().Output("Failed to load the game\n");
+    StartupLog(StartupLine::GameNotLoaded);
     return false;
   }
-  DebugConsole().Output("Run_Start\n");
+  StartupLog(StartupLine::RunStart);
   const auto& order = GameData_Get().header.roomOrder;
   Room_Start(order.empty() ? 0 : order.front());
   runner.running = true;
-  DebugConsole().Output("**********************************.\n");
-  DebugConsole().Output("Entering main loop.\n");
-  DebugConsole().Output("Current Memory Stats\n");
+  StartupLog(StartupLine::MainLoopRule);
+  StartupLog(StartupLine::EnteringMainLoop);
+  StartupLog(StartupLine::MemoryStats);
   MemoryManager_DumpTotal();
   return true;
 }

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <regex>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <filesystem>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "data/PngDecode.h"
+#include "run/StartupLog.h"
 
 namespace {
 
@@ -45,21 +48,53 @@ struct Picture {
 
 }  // namespace
 
-TEST(Program, StartsLogsItsStepsAndEndsCleanly) {
+// The start-up log's table as a pattern for each line: %d a number, %s any
+// text within a line.
+std::regex PatternOf(const char* format) {
+  std::string pattern;
+  for (const char* c = format; *c; ++c) {
+    if (*c == '%' && c[1] == 'd') {
+      pattern += "-?[0-9]+";
+      ++c;
+    } else if (*c == '%' && c[1] == 's') {
+      pattern += "[^\n]*";
+      ++c;
+    } else if (std::strchr("\\^$.|?*+()[]{}", *c)) {
+      pattern += std::string("\\") + *c;
+    } else {
+      pattern += *c;
+    }
+  }
+  return std::regex(pattern);
+}
+
+TEST(Program, StartsLogsItsStepsInTheOrderOfTheStartupTableAndEndsCleanly) {
   std::string log = TempPath("start.log");
   ASSERT_EQ(RunProgram("-frames 2", log), 0);
   std::string text = ReadFile(log);
-  const char* expectedInOrder[] = {"Quillon Games Runner", "RunnerLoadGame: ", "Checking if INIFile ", "Get Resolution\n",
-                                   "Create Window\n",      "Init Graphics\n",  "IO Init\n",            "LoadGameData()\n",
-                                   "Process Chunk: GEN8",  "PrepareGame()\n",  "Object_Prepare() \n",  "Preparing 41 objects:\n",
-                                   "\tObjects 3: con_Canvas\n", "Finished PrepareGame() \n", "Run_Start\n",
-                                   "Entering main loop.\n"};
-  size_t at = 0;
-  for (const char* line : expectedInOrder) {
-    size_t found = text.find(line, at);
-    ASSERT_NE(found, std::string::npos) << "missing or out of order: " << line;
-    at = found;
+  // Every line of the table that a start writes is there, each after the
+  // lines the table puts before it.
+  const StartupLogEntry* table = StartupLog_Table();
+  size_t previous = 0;
+  const char* previousFormat = "the start of the log";
+  for (int i = 0; i < static_cast<int>(StartupLine::Count); ++i) {
+    std::smatch found;
+    bool present = std::regex_search(text, found, PatternOf(table[i].format));
+    if (table[i].everyStart) {
+      EXPECT_TRUE(present) << "missing: " << table[i].format;
+    }
+    if (!present) continue;
+    size_t at = static_cast<size_t>(found.position(0));
+    EXPECT_GE(at, previous) << "\"" << table[i].format << "\" comes before \"" << previousFormat << "\"";
+    previous = at;
+    previousFormat = table[i].format;
   }
+  // What the data loader writes falls between the runner's own lines.
+  size_t chunk = text.find("Process Chunk: GEN8");
+  EXPECT_GT(chunk, text.find("LoadGameData()\n"));
+  EXPECT_LT(chunk, text.find("PrepareGame()\n"));
+  EXPECT_NE(text.find("Preparing 41 objects:\n\tObjects 0: "), std::string::npos);
+  EXPECT_NE(text.find("\tObjects 3: con_Canvas\n"), std::string::npos);
   std::remove(log.c_str());
 }
 
