@@ -9,9 +9,10 @@
 # a guard against a program that never gets there, and the program ends when
 # this script asks it to. It is asked with SIGTERM, which SDL (under the
 # platform layer) turns into the same quit message as closing the window; the
-# runner then ends the game with exit code 0. (An X client cannot be asked to
-# close politely without a window manager, which Xvfb does not have, and
-# destroying its window or its connection is no clean end.)
+# runner then ends the game with exit code 0. (Closing the window as a window
+# manager's close button does, with the WM_DELETE_WINDOW message, is what
+# tests/desktop/window_test.py checks; destroying the window or the program's
+# connection is no clean end.)
 #
 # The click is checked in the input the program recorded (-record): the X
 # server has handed the click to the program before xdotool returns, and SDL
