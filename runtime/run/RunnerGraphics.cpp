@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -18,6 +17,7 @@
 #include "graphics/sdl/SdlRenderer.h"
 #include "io/Input.h"
 #include "platform/Window.h"
+#include "run/OptionsIni.h"
 #include "run/Runner.h"
 
 namespace {
@@ -78,23 +78,13 @@ WindowArea RunnerGraphics_FitArea(int windowWidth, int windowHeight, int canvasW
 }
 
 int RunnerGraphics_ScaleFromOptionsIni(const std::string& text) {
-  int scale = 0;
-  std::istringstream lines(text);
   std::string line;
-  while (std::getline(lines, line)) {
-    size_t eq = line.find('=');
-    if (eq == std::string::npos || line[0] == ';' || line[0] == '[') continue;
-    std::string key = line.substr(0, eq);
-    while (!key.empty() && std::isspace(static_cast<unsigned char>(key.back()))) key.pop_back();
-    if (key != "Scale") continue;
-    const char* value = line.c_str() + eq + 1;
-    char* end = nullptr;
-    long factor = std::strtol(value, &end, 10);
-    while (end != value && std::isspace(static_cast<unsigned char>(*end))) ++end;  // a "\r" of a DOS line
-    // The last line wins, as with a repeated key in one section.
-    scale = (end != value && *end == '\0' && factor >= 1 && factor <= 8) ? static_cast<int>(factor) : 0;
-  }
-  return scale;
+  if (!OptionsIni_Find(text, "Scale", &line)) return 0;
+  const char* value = line.c_str();
+  char* end = nullptr;
+  long factor = std::strtol(value, &end, 10);
+  while (end != value && std::isspace(static_cast<unsigned char>(*end))) ++end;  // a "\r" of a DOS line
+  return (end != value && *end == '\0' && factor >= 1 && factor <= 8) ? static_cast<int>(factor) : 0;
 }
 
 bool RunnerGraphics_Init(int width, int height, const GameOptions&) {

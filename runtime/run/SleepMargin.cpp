@@ -1,8 +1,8 @@
 #include "run/SleepMargin.h"
 
-#include <cctype>
 #include <cstdlib>
-#include <sstream>
+
+#include "run/OptionsIni.h"
 
 int SleepMargin_Choose(const SleepMarginSources& sources) {
   for (const SleepMarginSetting* setting : {&sources.commandLine, &sources.optionsIni, &sources.gameData})
@@ -12,17 +12,10 @@ int SleepMargin_Choose(const SleepMarginSources& sources) {
 
 SleepMarginSetting SleepMargin_FromOptionsIni(const std::string& text) {
   SleepMarginSetting setting;
-  std::istringstream lines(text);
-  std::string line;
-  while (std::getline(lines, line)) {
-    size_t eq = line.find('=');
-    if (eq == std::string::npos || line[0] == ';' || line[0] == '[') continue;
-    std::string key = line.substr(0, eq);
-    while (!key.empty() && std::isspace(static_cast<unsigned char>(key.back()))) key.pop_back();
-    if (key != "SleepMargin") continue;
-    int margin = std::atoi(line.c_str() + eq + 1);
-    setting.set = true;
-    setting.milliseconds = margin < 0 ? 0 : margin;
-  }
+  std::string value;
+  if (!OptionsIni_Find(text, "SleepMargin", &value)) return setting;
+  int margin = std::atoi(value.c_str());
+  setting.set = true;
+  setting.milliseconds = margin < 0 ? 0 : margin;
   return setting;
 }
