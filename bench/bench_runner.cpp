@@ -1,7 +1,13 @@
 // The real frame loop, headless, with the editor's room running:
-//   bench_runner pacing [frames] [sleep margin ms]
-//     the deviation of each frame period from the game's period, and the CPU
-//     time per frame (the loop sleeps all of each wait but the margin);
+//   bench_runner pacing [frames] [sleep margin ms] [rounds]
+//     frame loops side by side, `frames` each, in alternating rounds of a
+//     fresh process each: the busy-waiting loop (the runner's pacing before
+//     the margin was slept in slices, kept here only to be measured against),
+//     the runner's own, and a bare sleep to each deadline (the floor of CPU
+//     time and the lateness of a plain sleep). For each: the mean period, the deviation of each
+//     period from the game's, the periods more than 250 us off, and the
+//     process CPU time per steady frame; beside them, for the same length of
+//     time, the stalls that the bare clock-reading thread sees;
 //   bench_runner step [iterations]
 //     the time of one DoAStep of the editor's room;
 //   bench_runner first-frame [-headless]
@@ -11,27 +17,28 @@
 //     how often (and how long) it finds itself stopped for more than 250 us.
 //     Frame periods cannot be steadier than this.
 // Run on an idle machine: the numbers are the machine's as much as the loop's.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <unistd.h>
 #include <string>
 #include <vector>
 
 #include "ProcessStart.h"
 #include "platform/Clock.h"
+#include "platform/Window.h"
 #include "run/Runner.h"
 
 extern "C" void ksl_GetCompiledCodeInfo(CompiledCodeInfo* info);
 
 namespace {
 
-std::vector<int64_t> g_frameStarts;
-
-void RecordFrame(int64_t) { g_frameStarts.push_back(Platform_MicroTime()); }
+constexpr double kPeriod = 1e6 / 60.0;
 
 double CpuSeconds() {
   timespec t;
@@ -39,42 +46,256 @@ double CpuSeconds() {
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
-int Pacing(int frames, int margin) {
-  std::string framesText = std::to_string(frames), marginText = std::to_string(margin);
-  const char* argv[] = {"bench_runner", "-headless", "-noaudio", "-frames", framesText.c_str(), "-sleepmargin",
-                        marginText.c_str()};
-  g_frameStarts.reserve(frames + 1);
+// The runner's pacing as it was before the margin was slept in slices: a
+// coarse sleep for all of the wait but the margin, then a busy wait that
+// drains window messages until the frame is due. Run from the frame hook of a
+// -nowait run, where the runner's own pacer does not wait.
+class BusyWaitPacer {
+ public:
+  void Wait(int sleepMarginMs) {
+    int64_t start = Platform_MicroTime();
+    if (!started_) {
+      started_ = true;
+      deadline_ = static_cast<double>(start) - kPeriod;
+    }
+    double wait = std::clamp(kPeriod - (static_cast<double>(start) - deadline_), 0.0, 1e6);
+    if (wait <= 0) {
+      deadline_ = static_cast<double>(start);
+      return;
+    }
+    const double margin = static_cast<double>(std::max(sleepMarginMs, 0)) * 1000.0;
+    if (wait > margin) Platform_SleepMilliseconds(static_cast<int64_t>((wait - margin) / 1000.0));
+    const double due = static_cast<double>(start) + wait;
+    while (static_cast<double>(Platform_MicroTime()) < due) Platform_ProcessMessages();
+    deadline_ = due;
+  }
+
+ private:
+  bool started_ = false;
+  double deadline_ = 0;
+};
+
+// SLEEP_ONLY is the floor that no pacing can go under: one precise sleep to
+// each deadline, no drains, no busy part. Its CPU time is the frame's own work,
+// and its periods show how late a bare sleep wakes on this machine.
+enum Loop { BUSY_WAIT, SLICED, SLEEP_ONLY, LOOP_COUNT };
+const char* const kLoopNames[LOOP_COUNT] = {"busy-wait", "sliced", "sleep only"};
+
+// The first second of a run is start-up: the texture page arrives from its
+// decoder thread and becomes a texture. Its longest period is reported on its
+// own; the steady loop is measured from then on.
+constexpr size_t kWarmUpFrames = 61;
+
+Loop g_loop = SLICED;
+int g_margin = 10;
+BusyWaitPacer g_busyWait;
+std::vector<int64_t> g_frameStarts;
+std::vector<double> g_cpuAtFrame;
+
+double g_sleepDeadline = 0;
+
+void SleepToNextDeadline() {
+  double now = static_cast<double>(Platform_MicroTime());
+  g_sleepDeadline = g_sleepDeadline == 0 || now > g_sleepDeadline + kPeriod ? now : g_sleepDeadline + kPeriod;
+  Platform_SleepUntilPrecise(static_cast<int64_t>(std::ceil(g_sleepDeadline)));
+}
+
+void RecordFrame(int64_t) {
+  if (g_loop == BUSY_WAIT) g_busyWait.Wait(g_margin);
+  if (g_loop == SLEEP_ONLY) SleepToNextDeadline();
+  g_frameStarts.push_back(Platform_MicroTime());
+  g_cpuAtFrame.push_back(CpuSeconds());
+}
+
+struct LoopResult {
+  std::vector<double> periods;  // steady periods, microseconds
+  double cpuSeconds = 0;        // process CPU time over them
+  double startupWorst = 0;      // longest period of the first second
+};
+
+// Runs one loop in this process and writes its periods and CPU time to `fd`.
+int MeasureLoop(Loop loop, int frames, int margin, int fd) {
+  g_loop = loop;
+  g_margin = margin;
+  std::string framesText = std::to_string(frames + static_cast<int>(kWarmUpFrames) + 1);
+  std::string marginText = std::to_string(margin);
+  const char* argv[] = {"bench_runner", "-headless",  "-noaudio",         "-frames",
+                        framesText.c_str(), "-sleepmargin", marginText.c_str(), "-nowait"};
+  g_frameStarts.reserve(frames + kWarmUpFrames + 2);
+  g_cpuAtFrame.reserve(frames + kWarmUpFrames + 2);
   Runner_SetFrameHook(RecordFrame);
-  double cpuBefore = CpuSeconds();
-  int code = Runner_Main(7, argv, ksl_GetCompiledCodeInfo);
-  double cpu = CpuSeconds() - cpuBefore;
-  if (code != 0 || g_frameStarts.size() < 3) return 1;
-  const double period = 1e6 / 60.0;
+  int code = Runner_Main(loop == SLICED ? 7 : 8, argv, ksl_GetCompiledCodeInfo);
+  if (code != 0 || g_frameStarts.size() < kWarmUpFrames + 3) return 1;
+  double startupWorst = 0;
+  for (size_t i = 2; i <= kWarmUpFrames; ++i)
+    startupWorst = std::max(startupWorst, static_cast<double>(g_frameStarts[i] - g_frameStarts[i - 1]));
+  std::vector<double> periods;
+  for (size_t i = kWarmUpFrames + 1; i < g_frameStarts.size(); ++i)
+    periods.push_back(static_cast<double>(g_frameStarts[i] - g_frameStarts[i - 1]));
+  double cpu = g_cpuAtFrame.back() - g_cpuAtFrame[kWarmUpFrames];
+  uint64_t count = periods.size();
+  bool written = write(fd, &count, sizeof count) == sizeof count &&
+                 write(fd, periods.data(), count * sizeof(double)) == static_cast<ssize_t>(count * sizeof(double)) &&
+                 write(fd, &cpu, sizeof cpu) == sizeof cpu &&
+                 write(fd, &startupWorst, sizeof startupWorst) == sizeof startupWorst;
+  return written ? 0 : 1;
+}
+
+bool ReadAll(int fd, void* data, size_t size) {
+  char* bytes = static_cast<char*>(data);
+  while (size > 0) {
+    ssize_t n = read(fd, bytes, size);
+    if (n <= 0) return false;
+    bytes += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Each loop runs in a process of its own: the runner starts once per process.
+bool MeasureLoopInChild(Loop loop, int frames, int margin, LoopResult& result) {
+  int fds[2];
+  if (pipe(fds) != 0) return false;
+  std::fflush(stdout);
+  std::fflush(stderr);
+  pid_t pid = fork();
+  if (pid < 0) return false;
+  if (pid == 0) {
+    close(fds[0]);
+    int code = MeasureLoop(loop, frames, margin, fds[1]);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    _exit(code);
+  }
+  close(fds[1]);
+  uint64_t count = 0;
+  bool ok = ReadAll(fds[0], &count, sizeof count) && count < 100000000;
+  std::vector<double> periods(ok ? count : 0);
+  double cpu = 0, startupWorst = 0;
+  ok = ok && ReadAll(fds[0], periods.data(), count * sizeof(double)) && ReadAll(fds[0], &cpu, sizeof cpu) &&
+       ReadAll(fds[0], &startupWorst, sizeof startupWorst);
+  close(fds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ok = ok && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  if (!ok) return false;
+  result.periods.insert(result.periods.end(), periods.begin(), periods.end());
+  result.cpuSeconds += cpu;
+  result.startupWorst = std::max(result.startupWorst, startupWorst);
+  return true;
+}
+
+struct StallCount {
+  int count = 0;
+  int64_t worst = 0;
+};
+
+// Reads the clock in a tight loop; a gap between two readings is time the
+// thread was not running.
+void CountStalls(int64_t micros, StallCount& stalls) {
+  const int64_t start = Platform_MicroTime();
+  int64_t previous = start;
+  while (previous - start < micros) {
+    int64_t now = Platform_MicroTime();
+    int64_t gap = now - previous;
+    if (gap > 250) {
+      ++stalls.count;
+      stalls.worst = std::max(stalls.worst, gap);
+    }
+    previous = now;
+  }
+}
+
+struct PeriodStats {
+  double mean = 0, median = 0, p99 = 0, p999 = 0, worst = 0, cpuPerFrame = 0;
+  size_t over250 = 0;
+};
+
+PeriodStats Summarize(const LoopResult& result) {
+  PeriodStats s;
   std::vector<double> deviation;
   double total = 0;
-  // The first second is start-up: the texture page arrives from its decoder
-  // thread and becomes a texture, the audio device opens. Its longest period
-  // is reported on its own; the steady loop is measured from then on.
-  const size_t warmUp = std::min<size_t>(61, g_frameStarts.size() - 2);
-  double startupWorst = 0;
-  for (size_t i = 2; i <= warmUp; ++i)
-    startupWorst = std::max(startupWorst, static_cast<double>(g_frameStarts[i] - g_frameStarts[i - 1]));
-  for (size_t i = warmUp + 1; i < g_frameStarts.size(); ++i) {
-    double p = static_cast<double>(g_frameStarts[i] - g_frameStarts[i - 1]);
+  for (double p : result.periods) {
     total += p;
-    deviation.push_back(std::fabs(p - period));
+    deviation.push_back(std::fabs(p - kPeriod));
   }
   std::sort(deviation.begin(), deviation.end());
   auto at = [&](double q) { return deviation[std::min(deviation.size() - 1, static_cast<size_t>(q * deviation.size()))]; };
-  if (deviation.empty()) return 1;
-  std::printf("longest period of the first second: %.1f us\n", startupWorst);
-  std::printf("frames %zu after it, sleep margin %d ms\n", deviation.size(), margin);
-  std::printf("mean period %.3f us (target %.3f)\n", total / deviation.size(), period);
-  std::printf("deviation: median %.1f us, p99 %.1f us, p99.9 %.1f us, worst %.1f us\n", at(0.5), at(0.99), at(0.999),
-              deviation.back());
-  size_t over = static_cast<size_t>(std::count_if(deviation.begin(), deviation.end(), [](double d) { return d > 250; }));
-  std::printf("periods more than 250 us off: %zu\n", over);
-  std::printf("cpu per frame %.1f us\n", cpu * 1e6 / g_frameStarts.size());
+  s.mean = total / static_cast<double>(deviation.size());
+  s.median = at(0.5);
+  s.p99 = at(0.99);
+  s.p999 = at(0.999);
+  s.worst = deviation.back();
+  s.over250 = static_cast<size_t>(std::count_if(deviation.begin(), deviation.end(), [](double d) { return d > 250; }));
+  s.cpuPerFrame = result.cpuSeconds * 1e6 / static_cast<double>(result.periods.size());
+  return s;
+}
+
+// The rounds alternate the loops and the clock-reading thread, each
+// round in a different order, so that a busy spell of the machine does not
+// fall on one of them only.
+int Pacing(int frames, int margin, int rounds) {
+  rounds = std::max(rounds, 1);
+  const int roundFrames = std::max(frames / rounds, 60);
+  LoopResult results[LOOP_COUNT];
+  StallCount stalls;
+  int64_t stallMicros = 0;
+  for (int round = 0; round < rounds; ++round) {
+    for (int k = 0; k <= LOOP_COUNT; ++k) {
+      int item = (k + round) % (LOOP_COUNT + 1);
+      if (item < LOOP_COUNT) {
+        if (!MeasureLoopInChild(static_cast<Loop>(item), roundFrames, margin, results[item])) {
+          std::fprintf(stderr, "the %s loop's run failed\n", kLoopNames[item]);
+          return 1;
+        }
+      } else {
+        const int64_t micros = static_cast<int64_t>(roundFrames * kPeriod);
+        CountStalls(micros, stalls);
+        stallMicros += micros;
+      }
+    }
+  }
+  PeriodStats stats[LOOP_COUNT];
+  for (int i = 0; i < LOOP_COUNT; ++i) stats[i] = Summarize(results[i]);
+  std::printf("%d rounds of %d steady frames per loop at 60 per second, sleep margin %d ms\n", rounds, roundFrames,
+              margin);
+  std::printf("%-34s", "");
+  for (const char* name : kLoopNames) std::printf(" %14s", name);
+  std::printf("\n");
+  auto row = [&](const char* name, const char* format, double PeriodStats::*field) {
+    std::printf("%-34s", name);
+    for (const PeriodStats& s : stats) std::printf(format, s.*field);
+    std::printf("\n");
+  };
+  std::printf("%-34s", "frames measured");
+  for (const LoopResult& r : results) std::printf(" %14zu", r.periods.size());
+  std::printf("\n");
+  row("mean period us (target 16666.667)", " %14.3f", &PeriodStats::mean);
+  row("deviation median us", " %14.1f", &PeriodStats::median);
+  row("deviation p99 us", " %14.1f", &PeriodStats::p99);
+  row("deviation p99.9 us", " %14.1f", &PeriodStats::p999);
+  row("deviation worst us", " %14.1f", &PeriodStats::worst);
+  std::printf("%-34s", "periods more than 250 us off");
+  for (const PeriodStats& s : stats) std::printf(" %14zu", s.over250);
+  std::printf("\n");
+  row("cpu per frame us", " %14.1f", &PeriodStats::cpuPerFrame);
+  // What each loop's waiting costs beyond the frame's own work.
+  std::printf("%-34s", "cpu per frame over the bare sleep");
+  for (const PeriodStats& s : stats) std::printf(" %14.1f", s.cpuPerFrame - stats[SLEEP_ONLY].cpuPerFrame);
+  std::printf("\n");
+  // The loops run from the hook of a -nowait run wait for the texture page
+  // in their first frames; only the runner's own loop has a start-up to show.
+  std::printf("%-34s %14s %14.1f %14s\n", "longest period of a first second", "-", results[SLICED].startupWorst, "-");
+  std::printf("clock-reading thread, %.1f s (one loop's time): %d stalls over 250 us, longest %lld us\n",
+              static_cast<double>(stallMicros) / 1e6, stalls.count, static_cast<long long>(stalls.worst));
+  auto yes = [](bool b) { return b ? "yes" : "NO"; };
+  for (int i : {BUSY_WAIT, SLICED}) {
+    const PeriodStats& s = stats[i];
+    std::printf("%-9s cpu <= 1500 us: %s, |mean - period| <= 1 us: %s, p99 <= 50 us: %s, "
+                "periods over 250 us off <= stalls: %s\n",
+                kLoopNames[i], yes(s.cpuPerFrame <= 1500), yes(std::fabs(s.mean - kPeriod) <= 1), yes(s.p99 <= 50),
+                yes(static_cast<int>(s.over250) <= stalls.count));
+  }
   return 0;
 }
 
@@ -108,23 +329,11 @@ int FirstFrameTime(bool headless) {
   return code;
 }
 
-// Reads the clock in a tight loop; a gap between two readings is time the
-// thread was not running.
 int Stalls(int seconds) {
-  const int64_t start = Platform_MicroTime();
-  int64_t previous = start, worst = 0;
-  int count = 0;
-  while (previous - start < static_cast<int64_t>(seconds) * 1000000) {
-    int64_t now = Platform_MicroTime();
-    int64_t gap = now - previous;
-    if (gap > 250) {
-      ++count;
-      worst = std::max(worst, gap);
-    }
-    previous = now;
-  }
-  std::printf("%d s of clock reading: %d stalls over 250 us, longest %lld us\n", seconds, count,
-              static_cast<long long>(worst));
+  StallCount stalls;
+  CountStalls(static_cast<int64_t>(seconds) * 1000000, stalls);
+  std::printf("%d s of clock reading: %d stalls over 250 us, longest %lld us\n", seconds, stalls.count,
+              static_cast<long long>(stalls.worst));
   return 0;
 }
 
@@ -132,10 +341,12 @@ int Stalls(int seconds) {
 
 int main(int argc, char** argv) {
   std::string mode = argc > 1 ? argv[1] : "step";
-  if (mode == "pacing") return Pacing(argc > 2 ? std::atoi(argv[2]) : 3600, argc > 3 ? std::atoi(argv[3]) : 10);
+  if (mode == "pacing")
+    return Pacing(argc > 2 ? std::atoi(argv[2]) : 3600, argc > 3 ? std::atoi(argv[3]) : 10,
+                  argc > 4 ? std::atoi(argv[4]) : 3);
   if (mode == "step") return Step(argc > 2 ? std::atoi(argv[2]) : 10000);
   if (mode == "stalls") return Stalls(argc > 2 ? std::atoi(argv[2]) : 60);
   if (mode == "first-frame") return FirstFrameTime(argc > 2 && std::strcmp(argv[2], "-headless") == 0);
-  std::fprintf(stderr, "usage: bench_runner pacing [frames] [margin] | step [iterations] | first-frame | stalls [seconds]\n");
+  std::fprintf(stderr, "usage: bench_runner pacing [frames] [margin] [rounds] | step [iterations] | first-frame | stalls [seconds]\n");
   return 2;
 }

@@ -1,5 +1,7 @@
 #include "platform/Clock.h"
 
+#include <sys/prctl.h>
+
 #include <cerrno>
 #include <ctime>
 
@@ -23,6 +25,16 @@ void Platform_SleepUntil(int64_t microTime) {
   deadline.tv_nsec = static_cast<long>((microTime % kMicrosPerSecond) * 1000);
   while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
   }
+}
+
+void Platform_SleepUntilPrecise(int64_t microTime) {
+  // The slack is per thread and stays set, so it is asked for once per thread.
+  thread_local bool slackSet = false;
+  if (!slackSet) {
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    slackSet = true;
+  }
+  Platform_SleepUntil(microTime);
 }
 
 void Platform_SleepMilliseconds(int64_t milliseconds) {

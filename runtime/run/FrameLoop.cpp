@@ -16,7 +16,8 @@ namespace {
 int64_t ClockNow() { return Platform_MicroTime(); }
 void ClockSleep(int64_t ms) { Platform_SleepMilliseconds(ms); }
 void ClockDrain() { Platform_ProcessMessages(); }
-const PacingClock kPlatformClock = {ClockNow, ClockSleep, ClockDrain};
+void ClockSleepUntil(int64_t microTime) { Platform_SleepUntilPrecise(microTime); }
+const PacingClock kPlatformClock = {ClockNow, ClockSleep, ClockDrain, ClockSleepUntil};
 
 bool HasFrameFile(const std::vector<FrameFile>& files, int64_t frame) {
   for (const FrameFile& file : files)

@@ -26,7 +26,13 @@ int64_t FramePacer::Wait(double rate, int sleepMarginMs, bool waitEnabled, const
     const double margin = static_cast<double>(std::max(sleepMarginMs, 0)) * 1000.0;
     if (wait > margin) clock.sleepMilliseconds(static_cast<int64_t>((wait - margin) / 1000.0));
     const double due = static_cast<double>(start) + wait;
-    while (static_cast<double>(clock.now()) < due) clock.drain();
+    // The margin: precise slices up to the spin window, a drain after each
+    // slice, then the busy wait that ends the frame on time.
+    const int64_t sleepEnd = static_cast<int64_t>(due) - PACING_SPIN_US;
+    for (int64_t now = clock.now(); static_cast<double>(now) < due; now = clock.now()) {
+      if (now < sleepEnd) clock.sleepUntil(std::min(now + PACING_SLICE_US, sleepEnd));
+      clock.drain();
+    }
     deadline_ = due;
     waited = static_cast<int64_t>(wait);
   } else {

@@ -1,5 +1,6 @@
 // The sleep margin: the milliseconds at the end of each frame wait that are
-// busy-waited instead of slept. Three places may set it, the first that does
+// waited precisely (short precise sleeps with window messages drained between
+// them, the last moments busy-waited) instead of slept coarsely. Three places may set it, the first that does
 // wins: the command line (-sleepmargin), "options.ini" (SleepMargin=) and the
 // game data (@@SleepMargin); otherwise it is DEFAULT_SLEEP_MARGIN_MS.
 #pragma once
