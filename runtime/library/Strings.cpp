@@ -81,10 +81,14 @@ std::string Strings_Upper(const char* text) {
   std::string out;
   if (!text) return out;
   // A locale object of its own instead of setlocale: the user's LC_CTYPE
-  // applies to this call only and the process stays in the "C" locale, with
-  // no window in which another thread could see the user's locale.
-  locale_t user = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
-  if (!user) user = newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
+  // applies to these calls only and the process stays in the "C" locale, with
+  // no window in which another thread could see the user's locale. It is made
+  // once: making it reads the locale's files, and the editor's text boxes
+  // call this in every frame.
+  static const locale_t user = [] {
+    locale_t made = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
+    return made ? made : newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
+  }();
   const uint8_t* p = reinterpret_cast<const uint8_t*>(text);
   while (*p) {
     uint32_t c;
@@ -97,7 +101,6 @@ std::string Strings_Upper(const char* text) {
     EncodeUtf8(c, &out);
     p += length;
   }
-  if (user) freelocale(user);
   return out;
 }
 
