@@ -53,12 +53,7 @@ void RunnerAudio_Init(const RunnerOptions& options) {
     Audio_Init(options.noAudio);
     return;
   }
-  AudioInitOptions init;
-  init.device = AudioDeviceKind::Loopback;
-  init.loopbackRate = kLoopbackRate;
-  init.streamThread = false;
-  init.openInBackground = false;
-  Audio_InitWith(init);
+  Audio_InitWith(Audio_LoopbackOptions(kLoopbackRate));
   g_Loopback.on = Audio_HasDevice();
   g_Loopback.stalls = options.audioStalls;
 }

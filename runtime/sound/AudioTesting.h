@@ -23,6 +23,15 @@ struct AudioInitOptions {
   AudioBackend* backend = nullptr;
 };
 void Audio_InitWith(const AudioInitOptions& options);
+// A loopback device at that rate, its streams pumped by hand (Audio_StreamPump)
+// and opened at once: every mix is then the same in every run.
+inline AudioInitOptions Audio_LoopbackOptions(int rate) {
+  AudioInitOptions options;
+  options.device = AudioDeviceKind::Loopback;
+  options.loopbackRate = rate;
+  options.streamThread = false;
+  return options;
+}
 
 // One pass of the streaming thread's work: unqueue played buffers, refill and
 // requeue them, restart a starved source, retire finished streams.

@@ -38,9 +38,7 @@ class AudioTest : public ::testing::Test {
   }
 
   void StartLoopback(bool thread = false) {
-    AudioInitOptions options;
-    options.device = AudioDeviceKind::Loopback;
-    options.loopbackRate = TEST_RATE;
+    AudioInitOptions options = Audio_LoopbackOptions(TEST_RATE);
     options.streamThread = thread;
     Audio_InitWith(options);
     ASSERT_TRUE(Audio_HasDevice());

@@ -127,10 +127,7 @@ TEST_F(AudioTest, WithoutADevicePlayFailsAndQueriesAreZero) {
 
 TEST_F(AudioTest, DeviceOpenedInTheBackgroundIsWaitedForByTheFirstSound) {
   int s = AddStreamedTone("msc_A", 0.5);
-  AudioInitOptions options;
-  options.device = AudioDeviceKind::Loopback;
-  options.loopbackRate = TEST_RATE;
-  options.streamThread = false;
+  AudioInitOptions options = Audio_LoopbackOptions(TEST_RATE);
   options.openInBackground = true;
   Audio_InitWith(options);
   Audio_Update();  // before the opening begins: nothing to wait for
@@ -150,10 +147,7 @@ TEST_F(AudioTest, DeviceOpenedInTheBackgroundIsWaitedForByTheFirstSound) {
 // editor's first step asks them before the opening has begun.
 TEST_F(AudioTest, VoiceQueriesBeforeTheDeviceOpensNeitherWaitNorFindAnything) {
   int s = AddStreamedTone("msc_A", 0.5);
-  AudioInitOptions options;
-  options.device = AudioDeviceKind::Loopback;
-  options.loopbackRate = TEST_RATE;
-  options.streamThread = false;
+  AudioInitOptions options = Audio_LoopbackOptions(TEST_RATE);
   options.openInBackground = true;
   Audio_InitWith(options);
   ASSERT_TRUE(Audio_OpeningNotBegun());
