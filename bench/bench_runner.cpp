@@ -1,5 +1,5 @@
 // The real frame loop, headless, with the editor's room running:
-//   bench_runner pacing [frames] [sleep margin ms] [rounds]
+//   bench_runner pacing [frames] [sleep margin ms] [rounds] [every]
 //     frame loops side by side, `frames` each, in alternating rounds of a
 //     fresh process each: the busy-waiting loop (the runner's pacing before
 //     the margin was slept in slices, kept here only to be measured against),
@@ -7,7 +7,9 @@
 //     time and the lateness of a plain sleep). For each: the mean period, the deviation of each
 //     period from the game's, the periods more than 250 us off, and the
 //     process CPU time per steady frame; beside them, for the same length of
-//     time, the stalls that the bare clock-reading thread sees;
+//     time, the stalls that the bare clock-reading thread sees. The idle
+//     editor's frames are all the same frame, so most are left on the screen
+//     as they were; with `every`, each is drawn whole, as when it changes;
 //   bench_runner step [iterations]
 //     the time of one DoAStep of the editor's room;
 //   bench_runner first-frame [-headless]
@@ -33,6 +35,7 @@
 #include "platform/Clock.h"
 #include "platform/Window.h"
 #include "run/Runner.h"
+#include "run/RunnerGraphics.h"
 
 extern "C" void ksl_GetCompiledCodeInfo(CompiledCodeInfo* info);
 
@@ -91,6 +94,8 @@ int g_margin = 10;
 BusyWaitPacer g_busyWait;
 std::vector<int64_t> g_frameStarts;
 std::vector<double> g_cpuAtFrame;
+// Frames drawn whole since the start, as each frame began.
+std::vector<long> g_drawnAtFrame;
 
 double g_sleepDeadline = 0;
 
@@ -105,12 +110,16 @@ void RecordFrame(int64_t) {
   if (g_loop == SLEEP_ONLY) SleepToNextDeadline();
   g_frameStarts.push_back(Platform_MicroTime());
   g_cpuAtFrame.push_back(CpuSeconds());
+  long drawn = 0, reused = 0;
+  RunnerGraphics_FrameCounts(&drawn, &reused);
+  g_drawnAtFrame.push_back(drawn);
 }
 
 struct LoopResult {
   std::vector<double> periods;  // steady periods, microseconds
   double cpuSeconds = 0;        // process CPU time over them
   double startupWorst = 0;      // longest period of the first second
+  double framesDrawn = 0;       // of the steady frames, those drawn whole (the others were left as they were)
 };
 
 // Runs one loop in this process and writes its periods and CPU time to `fd`.
@@ -123,6 +132,7 @@ int MeasureLoop(Loop loop, int frames, int margin, int fd) {
                         framesText.c_str(), "-sleepmargin", marginText.c_str(), "-nowait"};
   g_frameStarts.reserve(frames + kWarmUpFrames + 2);
   g_cpuAtFrame.reserve(frames + kWarmUpFrames + 2);
+  g_drawnAtFrame.reserve(frames + kWarmUpFrames + 2);
   Runner_SetFrameHook(RecordFrame);
   int code = Runner_Main(loop == SLICED ? 7 : 8, argv, ksl_GetCompiledCodeInfo);
   if (code != 0 || g_frameStarts.size() < kWarmUpFrames + 3) return 1;
@@ -133,11 +143,13 @@ int MeasureLoop(Loop loop, int frames, int margin, int fd) {
   for (size_t i = kWarmUpFrames + 1; i < g_frameStarts.size(); ++i)
     periods.push_back(static_cast<double>(g_frameStarts[i] - g_frameStarts[i - 1]));
   double cpu = g_cpuAtFrame.back() - g_cpuAtFrame[kWarmUpFrames];
+  double drawn = static_cast<double>(g_drawnAtFrame.back() - g_drawnAtFrame[kWarmUpFrames]);
   uint64_t count = periods.size();
   bool written = write(fd, &count, sizeof count) == sizeof count &&
                  write(fd, periods.data(), count * sizeof(double)) == static_cast<ssize_t>(count * sizeof(double)) &&
                  write(fd, &cpu, sizeof cpu) == sizeof cpu &&
-                 write(fd, &startupWorst, sizeof startupWorst) == sizeof startupWorst;
+                 write(fd, &startupWorst, sizeof startupWorst) == sizeof startupWorst &&
+                 write(fd, &drawn, sizeof drawn) == sizeof drawn;
   return written ? 0 : 1;
 }
 
@@ -171,9 +183,9 @@ bool MeasureLoopInChild(Loop loop, int frames, int margin, LoopResult& result) {
   uint64_t count = 0;
   bool ok = ReadAll(fds[0], &count, sizeof count) && count < 100000000;
   std::vector<double> periods(ok ? count : 0);
-  double cpu = 0, startupWorst = 0;
+  double cpu = 0, startupWorst = 0, drawn = 0;
   ok = ok && ReadAll(fds[0], periods.data(), count * sizeof(double)) && ReadAll(fds[0], &cpu, sizeof cpu) &&
-       ReadAll(fds[0], &startupWorst, sizeof startupWorst);
+       ReadAll(fds[0], &startupWorst, sizeof startupWorst) && ReadAll(fds[0], &drawn, sizeof drawn);
   close(fds[0]);
   int status = 0;
   waitpid(pid, &status, 0);
@@ -182,6 +194,7 @@ bool MeasureLoopInChild(Loop loop, int frames, int margin, LoopResult& result) {
   result.periods.insert(result.periods.end(), periods.begin(), periods.end());
   result.cpuSeconds += cpu;
   result.startupWorst = std::max(result.startupWorst, startupWorst);
+  result.framesDrawn += drawn;
   return true;
 }
 
@@ -279,6 +292,11 @@ int Pacing(int frames, int margin, int rounds) {
   for (const PeriodStats& s : stats) std::printf(" %14zu", s.over250);
   std::printf("\n");
   row("cpu per frame us", " %14.1f", &PeriodStats::cpuPerFrame);
+  // The idle editor's frames are the same frame: most are left on the screen
+  // as they were, and one a second is drawn whole.
+  std::printf("%-34s", "frames drawn whole");
+  for (const LoopResult& r : results) std::printf(" %14.0f", r.framesDrawn);
+  std::printf("\n");
   // What each loop's waiting costs beyond the frame's own work.
   std::printf("%-34s", "cpu per frame over the bare sleep");
   for (const PeriodStats& s : stats) std::printf(" %14.1f", s.cpuPerFrame - stats[SLEEP_ONLY].cpuPerFrame);
@@ -341,12 +359,14 @@ int Stalls(int seconds) {
 
 int main(int argc, char** argv) {
   std::string mode = argc > 1 ? argv[1] : "step";
-  if (mode == "pacing")
+  if (mode == "pacing") {
+    if (argc > 5 && std::strcmp(argv[5], "every") == 0) RunnerGraphics_SetFrameReuse(false);
     return Pacing(argc > 2 ? std::atoi(argv[2]) : 3600, argc > 3 ? std::atoi(argv[3]) : 10,
                   argc > 4 ? std::atoi(argv[4]) : 3);
+  }
   if (mode == "step") return Step(argc > 2 ? std::atoi(argv[2]) : 10000);
   if (mode == "stalls") return Stalls(argc > 2 ? std::atoi(argv[2]) : 60);
   if (mode == "first-frame") return FirstFrameTime(argc > 2 && std::strcmp(argv[2], "-headless") == 0);
-  std::fprintf(stderr, "usage: bench_runner pacing [frames] [margin] [rounds] | step [iterations] | first-frame | stalls [seconds]\n");
+  std::fprintf(stderr, "usage: bench_runner pacing [frames] [margin] [rounds] [every] | step [iterations] | first-frame | stalls [seconds]\n");
   return 2;
 }

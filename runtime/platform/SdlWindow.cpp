@@ -23,6 +23,7 @@ struct WindowState {
   bool active = true;
   PlatformEventSink sink = nullptr;
   PlatformWindowSizeHandler sizeHandler = nullptr;
+  bool repaintWanted = false;  // the window's pixels may have been lost
 };
 
 WindowState& State() {
@@ -143,7 +144,15 @@ void Translate(const SDL_Event& e) {
       } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
         State().active = false;
         Emit(PlatformEventType::FocusLost);
+      } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SHOWN ||
+                 e.window.event == SDL_WINDOWEVENT_RESTORED || e.window.event == SDL_WINDOWEVENT_MAXIMIZED ||
+                 e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+        State().repaintWanted = true;
       }
+      break;
+    case SDL_RENDER_TARGETS_RESET:  // the canvas's pixels are gone
+    case SDL_RENDER_DEVICE_RESET:
+      State().repaintWanted = true;
       break;
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
@@ -278,6 +287,12 @@ void Platform_ProcessMessages() {
 }
 
 void Platform_SetWindowSizeHandler(PlatformWindowSizeHandler handler) { State().sizeHandler = handler; }
+
+bool Platform_TakeRepaintRequest() {
+  const bool wanted = State().repaintWanted;
+  State().repaintWanted = false;
+  return wanted;
+}
 
 bool Platform_WindowActive() { return State().headless || State().active; }
 

@@ -47,6 +47,10 @@ void Platform_ProcessMessages();
 // the mouse. Null for none.
 using PlatformWindowSizeHandler = void (*)(int width, int height);
 void Platform_SetWindowSizeHandler(PlatformWindowSizeHandler handler);
+// True once after a drained message said that the window's pixels may have
+// been lost (it was exposed, shown, restored or resized): the next frame
+// must be drawn and presented whole.
+bool Platform_TakeRepaintRequest();
 bool Platform_WindowActive();
 // Mouse capture for the input's button rule.
 void Platform_CaptureMouse(bool capture);

@@ -12,6 +12,7 @@
 #include "base/Console.h"
 #include "data/GameData.h"
 #include "data/PngDecode.h"
+#include "graphics/FrameReuse.h"
 #include "graphics/Graphics.h"
 #include "graphics/GraphicsState.h"
 #include "graphics/sdl/SdlRenderer.h"
@@ -23,7 +24,11 @@
 namespace {
 
 struct RunnerGraphicsState {
-  Renderer* renderer = nullptr;
+  Renderer* renderer = nullptr;  // SDL's, on the window
+  // In front of it for the drawing layer: a frame equal to the one before
+  // is not drawn again (an idle editor draws the same frame all the time).
+  FrameReuseRenderer* frames = nullptr;
+  bool frameReuse = true;
   int width = 0, height = 0;  // the canvas
   int windowWidth = 0, windowHeight = 0;  // as last followed
 };
@@ -43,6 +48,7 @@ void FollowWindow(int windowWidth, int windowHeight) {
   if (windowWidth != s.windowWidth || windowHeight != s.windowHeight) {
     s.windowWidth = windowWidth;
     s.windowHeight = windowHeight;
+    if (s.frames) s.frames->RedrawNextFrame();  // the room moves in the window
     DebugConsole().Output("Window %d x %d: the room is drawn at %d,%d in %d x %d\n", windowWidth, windowHeight, area.x,
                           area.y, area.width, area.height);
   }
@@ -98,7 +104,9 @@ bool RunnerGraphics_Init(int width, int height, const GameOptions&) {
   }
   s.width = width;
   s.height = height;
-  Graphics_Init(s.renderer);
+  s.frames = new FrameReuseRenderer(s.renderer);
+  s.frames->SetReuse(s.frameReuse);
+  Graphics_Init(s.frames);
   // A real window may be scaled or resized; the hidden headless one keeps
   // the canvas's size, and its mouse is mapped as a room start sets it.
   if (!Platform_IsHeadless()) Platform_SetWindowSizeHandler(FollowWindow);
@@ -117,10 +125,22 @@ bool RunnerGraphics_UpdatePages(bool wait) {
 }
 
 void RunnerGraphics_DrawFrame() {
+  if (Platform_TakeRepaintRequest() && State().frames) State().frames->RedrawNextFrame();
   Graphics_DrawFrame(GameData_Room(Runner_State().currentRoom));
   // The cursor that the step and the Draw events chose last, once per frame.
   Graphics_ApplyCursor();
   Graphics_Present();
+}
+
+void RunnerGraphics_FrameCounts(long* drawn, long* reused) {
+  const FrameReuseRenderer* frames = State().frames;
+  *drawn = frames ? frames->framesDrawn() : 0;
+  *reused = frames ? frames->framesReused() : 0;
+}
+
+void RunnerGraphics_SetFrameReuse(bool reuse) {
+  State().frameReuse = reuse;
+  if (State().frames) State().frames->SetReuse(reuse);
 }
 
 bool RunnerGraphics_Screenshot(const char* path) {
@@ -151,6 +171,7 @@ void RunnerGraphics_ShowSplash(const char* path) {
   s.renderer->SetProjectionAndClear(view, 0xFF000000u, true);
   s.renderer->DrawVertices(PRIM_TRIANGLE_LIST, texture, VertexLayout{}, reinterpret_cast<uint8_t*>(quad), 6);
   s.renderer->Present();
+  if (s.frames) s.frames->RedrawNextFrame();  // drawn past the frames' keeper
 }
 
 void RunnerGraphics_Shutdown() {
@@ -158,6 +179,8 @@ void RunnerGraphics_Shutdown() {
   if (!s.renderer) return;
   Platform_SetWindowSizeHandler(nullptr);
   Graphics_Shutdown();
+  delete s.frames;
+  s.frames = nullptr;
   SdlRenderer_Destroy(s.renderer);
   s.renderer = nullptr;
   s.windowWidth = s.windowHeight = 0;

@@ -38,6 +38,13 @@ bool RunnerGraphics_UpdatePages(bool wait);
 // presents the frame.
 void RunnerGraphics_DrawFrame();
 bool RunnerGraphics_Screenshot(const char* path);
+// Frames presented whole since the start, and frames left as they were
+// because they asked for exactly the drawing of the frame before.
+void RunnerGraphics_FrameCounts(long* drawn, long* reused);
+// Off: every frame is drawn whole, even one equal to the frame before (for
+// benchmarks that measure what leaving them saves). On by default; holds
+// from the next renderer made, or the current one.
+void RunnerGraphics_SetFrameReuse(bool reuse);
 // Shows "splash.png" while the game loads.
 void RunnerGraphics_ShowSplash(const char* path);
 void RunnerGraphics_Shutdown();

@@ -21,6 +21,7 @@
 #include "platform/Clipboard.h"
 #include "room/RoomInstances.h"
 #include "run/RunnerAudio.h"
+#include "run/RunnerGraphics.h"
 #include "sound/Audio.h"
 #include "sound/AudioTesting.h"
 #include "value/TextBuffer.h"
@@ -245,6 +246,12 @@ std::string StateDump_Json(int64_t frame) {
   json_object_object_add(root, "lists", ListsJson());
   json_object_object_add(root, "maps", MapsJson());
   json_object_object_add(root, "audio", AudioJson());
+  long drawn = 0, reused = 0;
+  RunnerGraphics_FrameCounts(&drawn, &reused);
+  json_object* frames = json_object_new_object();
+  json_object_object_add(frames, "drawn", json_object_new_int64(drawn));
+  json_object_object_add(frames, "reused", json_object_new_int64(reused));
+  json_object_object_add(root, "frames", frames);
   std::string text = json_object_to_json_string_ext(root, JSON_C_TO_STRING_PRETTY | JSON_C_TO_STRING_SPACED | JSON_C_TO_STRING_NOSLASHESCAPE);
   json_object_put(root);
   text += '\n';

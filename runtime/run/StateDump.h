@@ -15,7 +15,8 @@
 //    "audio": {"device": "loopback", "plays": 2,
 //              "voices": [{"handle": 400001, "sound": 0, "name": "msc_A",
 //                          "state": "playing", "gain": 0.5, "position": 1.25}, ...],
-//              "samples": 735, "level": 0.0812, "peak": 0.43}}
+//              "samples": 735, "level": 0.0812, "peak": 0.43},
+//    "frames": {"drawn": 5, "reused": 295}}
 //
 // "audio": "device" is "disabled" (-noaudio), "loopback" (-audio loopback),
 // "device" (a sound device is open) or "none" (none could be opened);
@@ -25,6 +26,10 @@
 // frame, "samples", "level" and "peak" describe the stereo sample frames
 // mixed after this frame: how many, their root mean square and their greatest magnitude, both
 // with 1 as full scale (0 when silent).
+//
+// "frames": the frames presented whole since the start, and the frames left
+// on the screen as they were because they asked for exactly the drawing of
+// the frame before (an idle editor's frames); both 0 without a renderer.
 //
 // Instances come in the room's order (by depth, then filing order), variables
 // by name, maps in their own visiting order. A value is a JSON number, a

@@ -124,6 +124,32 @@ TEST(Program, DrawsThePanelsAndTheCrosshair) {
   std::remove(shot.c_str());
 }
 
+// An idle editor asks for the same frame sixty times a second: it is drawn
+// when it first appears and once a second after that, and otherwise left on
+// the screen as it was, which a screenshot of a left frame shows.
+TEST(Program, AnIdleEditorDrawsItsUnchangedFrameOncePerSecond) {
+  std::string log = TempPath("idle.log");
+  std::string dump = TempPath("idle.json");
+  std::string drawnShot = TempPath("drawn.png"), leftShot = TempPath("left.png");
+  ASSERT_EQ(RunProgram("-frames 300 -dumpstate 299 " + dump + " -screenshot 1 " + drawnShot + " -screenshot 150 " +
+                           leftShot,
+                       log),
+            0)
+      << ReadFile(log);
+  const std::string text = ReadFile(dump);
+  std::smatch match;
+  ASSERT_TRUE(std::regex_search(text, match, std::regex("\"drawn\": ([0-9]+),\\s*\"reused\": ([0-9]+)"))) << text;
+  const long drawn = std::stol(match[1]), reused = std::stol(match[2]);
+  EXPECT_EQ(drawn + reused, 300);
+  // Frame 0 shows the room's colour, frame 1 the room with its textures;
+  // from then on one frame a second.
+  EXPECT_LE(drawn, 2 + 300 / 60);
+  const std::string drawnPng = ReadFile(drawnShot), leftPng = ReadFile(leftShot);
+  EXPECT_FALSE(drawnPng.empty());
+  EXPECT_EQ(drawnPng, leftPng);
+  for (const std::string& path : {log, dump, drawnShot, leftShot}) std::remove(path.c_str());
+}
+
 TEST(Program, PlaybackDrivesInputAndRecordWritesItBack) {
   std::string script = TempPath("script.txt");
   std::string recorded = TempPath("recorded.txt");
