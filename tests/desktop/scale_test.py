@@ -38,7 +38,10 @@ import signal
 import subprocess
 import sys
 import tempfile
-import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import xsession  # noqa: E402
+from xsession import XSessionError  # noqa: E402
 
 LIMIT = 90.0  # seconds for any one condition; a guard, not a timing assumption
 ROOM_W, ROOM_H = 1024, 768
@@ -48,15 +51,8 @@ class Failure(Exception):
     pass
 
 
-def wait_for(what, condition, limit=LIMIT, interval=0.05):
-    deadline = time.monotonic() + limit
-    while True:
-        value = condition()
-        if value:
-            return value
-        if time.monotonic() >= deadline:
-            raise Failure("no %s within %.0f s" % (what, limit))
-        time.sleep(interval)
+def wait_for(what, condition):
+    return xsession.wait_for(what, condition, LIMIT)
 
 
 def run(*command, check=True, limit=30):
@@ -85,8 +81,10 @@ def fit_area(window_w, window_h):
 class Session:
     """One run of the program in the X server, driven through xdotool."""
 
-    def __init__(self, program, work, name, arguments, expected_size):
+    def __init__(self, program, work, name, arguments, expected_size, display):
         self.name = name
+        self.display = display
+        self.keys = xsession.Input(display.server)
         self.folder = os.path.join(work, name)
         os.makedirs(os.path.join(self.folder, "data"))
         self.record = os.path.join(self.folder, "input.txt")
@@ -232,28 +230,14 @@ class Session:
             raise Failure("%s: the program saw presses at %s, the test sent them at %s" %
                           (self.name, pressed_at, self.sent))
 
-    def _message_boxes(self):
-        """Shown windows other than the program's own that carry the game's
-        caption. The box is drawn by a process of its own, which names its
-        window through _NET_WM_NAME only, so it is found by listing the
-        windows and asking each for its name."""
-        listed = xdotool("search", "--onlyvisible", "--maxdepth", 2, "", check=False).split()
-        return [w for w in listed
-                if w != self.window and "Mobwright" in xdotool("getwindowname", w, check=False)]
-
     def answer_message_box(self):
         """The program's message box: a person presses Return in it."""
-        message_box = wait_for("%s: the message box" % self.name,
-                               lambda: self._alive() or (self._message_boxes() or [None])[0])
-        xdotool("windowfocus", "--sync", message_box)
-        xdotool("key", "Return")
-        wait_for("%s: the message box to close" % self.name,
-                 lambda: message_box not in self._message_boxes())
+        box = xsession.wait_for_dialog(self.display, int(self.window), LIMIT, check=self._alive)
+        xsession.answer_dialog(self.display, self.keys, box, timeout=LIMIT)
 
     def clipboard(self):
-        result = subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True, text=True,
-                                timeout=30)
-        return result.stdout if result.returncode == 0 else ""
+        text = xsession.read_clipboard(self.display.server)
+        return text.decode("utf-8", errors="replace") if text else ""
 
     def export(self, previous=""):
         """Presses Export, answers the box, returns the clipboard's new text."""
@@ -285,8 +269,8 @@ def place_shape(session, shape, colour, canvas):
     session.click(*canvas)
 
 
-def editing_session(program, work, name, arguments, start_size, resized_size):
-    session = Session(program, work, name, arguments, start_size)
+def editing_session(program, work, display, name, arguments, start_size, resized_size):
+    session = Session(program, work, name, arguments, start_size, display)
     try:
         if session.geometry() != "%dx%d" % start_size:
             raise Failure("%s: the window is %s, not %dx%d" % (name, session.geometry(), *start_size))
@@ -307,8 +291,8 @@ def editing_session(program, work, name, arguments, start_size, resized_size):
         raise
 
 
-def window_size_session(program, work, name, arguments, expected_size):
-    session = Session(program, work, name, arguments, expected_size)
+def window_size_session(program, work, display, name, arguments, expected_size):
+    session = Session(program, work, name, arguments, expected_size, display)
     try:
         session.end()
     except BaseException:
@@ -324,22 +308,13 @@ def main():
         if not shutil.which(tool):
             sys.exit("scale_test: %s is not installed" % tool)
     work = tempfile.mkdtemp(prefix="scale_test.")
-    read_end, write_end = os.pipe()
-    xvfb_log = open(os.path.join(work, "xvfb.log"), "wb")
-    # -displayfd: the server picks a free display and writes it once it takes
-    # connections. -noreset: it does not start over when its last client
-    # leaves, between two sessions. Large enough for the doubled window.
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-noreset", "-nolisten", "tcp",
-                             "-screen", "0", "2600x1700x24"],
-                            pass_fds=(write_end,), stdout=xvfb_log, stderr=subprocess.STDOUT)
-    os.close(write_end)
     passed = False
+    xvfb = display = None
     try:
-        with os.fdopen(read_end) as pipe:
-            number = pipe.readline().strip()  # blocks until the server is ready, or ends
-        if not number:
-            raise Failure("Xvfb did not start")
-        os.environ["DISPLAY"] = ":" + number
+        # Large enough for the doubled window.
+        xvfb = xsession.Xvfb(2600, 1700, LIMIT, os.path.join(work, "xvfb.log"))
+        os.environ["DISPLAY"] = xvfb.display
+        display = xsession.Display(xvfb.display)
 
         # The window's size: -scale, options.ini's Scale=, the command line first.
         game = os.path.join(work, "game")
@@ -347,13 +322,13 @@ def main():
         shutil.copy(data_file, os.path.join(game, "data.win"))
         with open(os.path.join(game, "options.ini"), "w") as f:
             f.write("[Window]\nScale=2\n")
-        window_size_session(program, work, "ini_scale", ["-game", os.path.join(game, "data.win")], (2048, 1536))
-        window_size_session(program, work, "ini_overridden",
+        window_size_session(program, work, display, "ini_scale", ["-game", os.path.join(game, "data.win")], (2048, 1536))
+        window_size_session(program, work, display, "ini_overridden",
                             ["-game", os.path.join(game, "data.win"), "-scale", "1"], (1024, 768))
 
         # The same session at the room's size and at twice it.
-        plain = editing_session(program, work, "scale1", [], (1024, 768), (1299, 1017))
-        doubled = editing_session(program, work, "scale2", ["-scale", "2"], (2048, 1536), (1537, 1001))
+        plain = editing_session(program, work, display, "scale1", [], (1024, 768), (1299, 1017))
+        doubled = editing_session(program, work, display, "scale2", ["-scale", "2"], (2048, 1536), (1537, 1001))
         for text in plain:
             if text.count("draw_sprite_ext") < 4:
                 raise Failure("the export holds too little:\n" + text)
@@ -372,13 +347,14 @@ def main():
         print("scale_test: 2048x1536 at -scale 2 and from options.ini, -scale 1 wins; the same two exports "
               "(%d and %d lines) at scale 1 and 2, after resizing to 1299x1017 and 1537x1001"
               % (plain[0].count("\n"), plain[1].count("\n")))
-    except Failure as failure:
+    except (Failure, XSessionError) as failure:
         print("scale_test: %s" % failure)
         print("scale_test: the runs' files are kept in %s" % work)
     finally:
-        xvfb.terminate()
-        xvfb.wait()
-        xvfb_log.close()
+        if display:
+            display.close()
+        if xvfb:
+            xvfb.stop()
         if passed:
             shutil.rmtree(work, ignore_errors=True)
     sys.exit(0 if passed else 1)

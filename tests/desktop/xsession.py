@@ -305,6 +305,7 @@ class Display:
     reading their properties and pixels, and asking one to close."""
 
     def __init__(self, name):
+        self.server = name  # the display, ":N"
         self._x = _load_xlib()
         self.errors = 0  # X errors so far, each one ignored
 
