@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -8,8 +9,9 @@ namespace {
 bool ParseInteger(const char* text, int64_t* value) {
   if (!text || !*text) return false;
   char* end = nullptr;
+  errno = 0;
   long long v = std::strtoll(text, &end, 10);
-  if (*end != '\0') return false;
+  if (*end != '\0' || errno == ERANGE) return false;  // past the greatest number: refused, not clamped
   *value = v;
   return true;
 }

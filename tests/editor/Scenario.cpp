@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -136,8 +137,9 @@ bool IsDigits(const std::string& s) {
 bool ParseInt(const std::string& s, int64_t* value) {
   if (s.empty()) return false;
   char* end = nullptr;
+  errno = 0;
   long long v = std::strtoll(s.c_str(), &end, 10);
-  if (*end != '\0') return false;
+  if (*end != '\0' || errno == ERANGE) return false;
   *value = v;
   return true;
 }
@@ -369,7 +371,7 @@ bool CheckSaveName(const std::string& name, bool wildcard, std::string* why) {
     }
   size_t stars = static_cast<size_t>(std::count(name.begin(), name.end(), '*'));
   if (stars > (wildcard ? 1u : 0u)) {
-    *why = wildcard ? "a name holds at most one '*'" : "the name of a new file holds no '*'";
+    *why = wildcard ? "a name holds at most one '*'" : "'" + name + "' names one file and holds no '*'";
     return false;
   }
   return true;
@@ -690,6 +692,11 @@ bool ParseScenario(const std::string& text, Scenario* scenario, std::vector<std:
     line = line.substr(first, line.find_last_not_of(" \t") + 1 - first);
     LineReader reader(line);
     std::string word = reader.Word();
+    // A group holds expectations only: input, options and changes belong to the run.
+    if (groupOpen() && word != "expect" && word != "or" && word != "end" && word != "either" && word != "restart") {
+      fail("between `either` and `end` stand expect lines and `or` only");
+      continue;
+    }
     int64_t frame;
     if (ParseInt(word, &frame)) {
       // An input event: the input-script reader itself says whether it can play it.

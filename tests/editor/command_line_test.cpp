@@ -103,7 +103,7 @@ TEST(FailSaveOption, AStepFromOneIsReadAndAnythingElseRefusedByName) {
     EXPECT_TRUE(options.headless) << "the options after it are still read";
   }
 
-  for (const char* text : {"0", "-1", "x", "2.5", "", "3x"}) {
+  for (const char* text : {"0", "-1", "x", "2.5", "", "3x", "9223372036854775808"}) {
     RunnerOptions options;
     error.clear();
     EXPECT_FALSE(Parse({"-failsave", text}, &options, &error)) << "'" << text << "'";

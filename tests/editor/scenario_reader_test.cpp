@@ -579,6 +579,7 @@ TEST(ScenarioReader, RefusesBadSaveLinesAndNamesByTheirLineNumber) {
   EXPECT_NE(errors[21].find("no '*'"), std::string::npos) << errors[21];
   EXPECT_NE(errors[23].find("or from saved"), std::string::npos) << errors[23];
   EXPECT_NE(errors[24].find("'..'"), std::string::npos) << errors[24];
+  EXPECT_NE(errors[25].find("'b_*' names one file"), std::string::npos) << errors[25];
   EXPECT_NE(errors[27].find("no restart follows it: save delete \"last.dat\""), std::string::npos) << errors[27];
 
   // What the good lines hold: the copy's source is a name in the save folder,
@@ -637,9 +638,11 @@ TEST(ScenarioReader, FailsaveGivesItsRunTheStepToFailFromOncePerRun) {
                   "failsave 5\n"       // 8: twice in run 1
                   "restart\n"          // 9
                   "failsave 6\n"       // 10: fine: run 2 has its own
-                  "failsave 6\n");     // 11: twice in run 2
-  EXPECT_EQ(LinesOf(errors), (std::vector<int>{1, 2, 3, 4, 5, 6, 8, 11})) << ::testing::PrintToString(errors);
-  ASSERT_EQ(errors.size(), 8u);
+                  "failsave 6\n"       // 11: twice in run 2
+                  "restart\n"          // 12
+                  "failsave 9223372036854775808\n");  // 13: past the greatest number, not clamped to it
+  EXPECT_EQ(LinesOf(errors), (std::vector<int>{1, 2, 3, 4, 5, 6, 8, 11, 13})) << ::testing::PrintToString(errors);
+  ASSERT_EQ(errors.size(), 9u);
   EXPECT_NE(errors[1].find("(1 or more)"), std::string::npos) << errors[1];
   EXPECT_NE(errors[6].find("failsave is given twice in run 1"), std::string::npos) << errors[6];
   EXPECT_NE(errors[7].find("failsave is given twice in run 2"), std::string::npos) << errors[7];
@@ -711,9 +714,13 @@ TEST(ScenarioReader, EitherIsRefusedNestedEmptyWithoutOrUnclosedOrHoldingAnExit)
                                            "either\n"                    // 21: unclosed at the end
                                            "expect 1 obj_A.x = 1\n"      // 22
                                            "or\n"                        // 23
-                                           "expect 1 obj_A.x = 2\n");    // 24
-  EXPECT_EQ(LinesOf(errors), (std::vector<int>{1, 2, 3, 6, 8, 9, 14, 16, 18, 21})) << ::testing::PrintToString(errors);
-  ASSERT_EQ(errors.size(), 10u);
+                                           "expect 1 obj_A.x = 2\n"      // 24
+                                           "3 click left\n"              // 25: input is the run's, not a group's
+                                           "save delete \"a\"\n"         // 26: so are changes
+                                           "failsave 2\n");              // 27: and options
+  EXPECT_EQ(LinesOf(errors), (std::vector<int>{1, 2, 3, 6, 8, 9, 14, 16, 18, 25, 26, 27, 21}))
+      << ::testing::PrintToString(errors);
+  ASSERT_EQ(errors.size(), 13u);
   const std::vector<std::pair<size_t, const char*>> messages = {
       {0, "either stands alone on its line"},
       {1, "or without `either`"},
@@ -724,7 +731,10 @@ TEST(ScenarioReader, EitherIsRefusedNestedEmptyWithoutOrUnclosedOrHoldingAnExit)
       {6, "`either` needs `or` and a second alternative"},
       {7, "an alternative of `either` holds no expectation"},
       {8, "line 18: `either` has no `end` before the end of run 1"},
-      {9, "line 21: `either` has no `end` before the end of run 2"},
+      {9, "line 25: between `either` and `end` stand expect lines and `or` only"},
+      {10, "line 26: between `either` and `end`"},
+      {11, "line 27: between `either` and `end`"},
+      {12, "line 21: `either` has no `end` before the end of run 2"},
   };
   for (const auto& [index, message] : messages)
     EXPECT_NE(errors[index].find(message), std::string::npos) << errors[index];
