@@ -85,12 +85,7 @@ void FrameReuseRenderer::Replay(const uint8_t* at, const uint8_t** next, size_t 
     case CALL_DRAW: {
       const DrawCall call = Read<DrawCall>(at);
       at += sizeof call;
-      VertexLayout layout;
-      layout.format = call.format;
-      layout.stride = call.stride;
-      layout.positionOffset = call.positionOffset;
-      layout.colourOffset = call.colourOffset;
-      layout.uvOffset = call.uvOffset;
+      const VertexLayout layout{call.format, call.stride, call.positionOffset, call.colourOffset, call.uvOffset};
       const size_t bytes = call.hasVertices ? VertexBytes(at, call.stride, call.count) : 0;
       // The inner renderer may change the vertices in place; the kept bytes
       // must stay as the caller gave them, to be compared with the next frame.
