@@ -33,7 +33,7 @@ constexpr int64_t FRAME_WAIT_CAP_US = 3000000;
 // wake-ups are the scheduler stopping the thread for milliseconds, which a
 // busy wait suffers as well. Sleeping to 500 us before the deadline and
 // spinning the rest absorbs the usual lateness, so the frame still ends
-// within microseconds of its deadline, at the cost of about 0.4 ms of CPU a
+// within microseconds of its deadline, at the cost of about 0.5 ms of CPU a
 // frame. (On a quiet machine, bench_runner pacing measured a p99 deviation
 // of 51 us with a 300 us window and 1.7 us with 500 us.)
 constexpr int64_t PACING_SLICE_US = 1000;
