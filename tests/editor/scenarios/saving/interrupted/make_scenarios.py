@@ -12,7 +12,8 @@ FIRST_SAVE_STEPS = 16   # marker (5), one record (5), the index (5), marker dele
 LAST_STEP = 47          # the second save: record copy (5), kept index (5),
                         # marker (5), two records (10), the index (5), marker delete (1)
 
-RUN1 = """\
+# The first save, the same in both kinds of scenario.
+SAVE_O = """\
 # Save O: one part at 400, 300 in frame 1 (steps 1 to 16).
 2 move 128 128
 3 click left
@@ -22,6 +23,9 @@ RUN1 = """\
 9 click left
 11 move 96 608
 12 click left
+"""
+
+RUN1 = SAVE_O + """\
 # Save N: the part dragged to 600, 300 (its record file is written again)
 # and a second part at 450, 350 (steps 17 to 47).
 14 move 880 311
@@ -101,16 +105,7 @@ expect nofile "copies/save_under_way"
 EMPTY_LAST_STEP = 33     # after save O: record copy (5), kept index (5),
                          # marker (5), the index's delete (1), marker delete (1)
 
-EMPTY_RUN1 = """\
-# Save O: one part at 400, 300 in frame 1 (steps 1 to 16).
-2 move 128 128
-3 click left
-5 move 400 300
-6 click left
-8 move 127 47
-9 click left
-11 move 96 608
-12 click left
+EMPTY_RUN1 = SAVE_O + """\
 # The frame deleted (its button at 176, 6), then a save with no frame: it
 # deletes the index (steps 17 to 33).
 14 move 176 6
