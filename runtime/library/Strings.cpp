@@ -152,6 +152,19 @@ void F_Real(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
   DynValue_SetReal(&result, DynValue_ToReal(&args[0]));
 }
 
+// is_real: true for a number of any numeric kind (real, 32- or 64-bit
+// integer, boolean); is_string: true for a string. What a file or a map gave
+// back can be checked with them before it is used as a number or a name.
+void F_IsReal(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
+  uint32_t kind = args[0].Kind();
+  bool number = kind == KIND_NUMBER || kind == KIND_INT32 || kind == KIND_INT64 || kind == KIND_BOOL;
+  DynValue_SetReal(&result, number ? 1 : 0);
+}
+
+void F_IsString(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
+  DynValue_SetReal(&result, args[0].Kind() == KIND_STRING ? 1 : 0);
+}
+
 void F_StringPos(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
   const char* needle = ZuGetString(args, 0);
   const char* text = ZuGetString(args, 1);
@@ -195,6 +208,8 @@ void F_ShowDebugMessage(DynValue&, CInstance*, CInstance*, int, DynValue* args) 
 void Strings_RegisterBuiltins() {
   Function_Add("string", F_String, 1, true);
   Function_Add("real", F_Real, 1, true);
+  Function_Add("is_real", F_IsReal, 1, true);
+  Function_Add("is_string", F_IsString, 1, true);
   Function_Add("string_pos", F_StringPos, 2, true);
   Function_Add("string_length", F_StringLength, 1, true);
   Function_Add("string_upper", F_StringUpper, 1, true);

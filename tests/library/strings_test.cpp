@@ -33,6 +33,18 @@ TEST_F(StringsTest, RealParsesDecimalText) {
   EXPECT_EQ(Call("real", {7}).Real(), 7);
 }
 
+// What a map or file gave back is checked by kind before use: undefined (a
+// missing key) is neither, and a number written as text is a string.
+TEST_F(StringsTest, IsRealAndIsStringTellKinds) {
+  EXPECT_EQ(Call("is_real", {2.5}).Real(), 1);
+  EXPECT_EQ(Call("is_real", {"2.5"}).Real(), 0);
+  EXPECT_EQ(Call("is_real", {Cell()}).Real(), 0);
+  EXPECT_EQ(Call("is_string", {"2.5"}).Real(), 1);
+  EXPECT_EQ(Call("is_string", {""}).Real(), 1);
+  EXPECT_EQ(Call("is_string", {7}).Real(), 0);
+  EXPECT_EQ(Call("is_string", {Cell()}).Real(), 0);
+}
+
 TEST_F(StringsTest, StringPosCountsCharactersFromOne) {
   EXPECT_EQ(Call("string_pos", {"b", "abc"}).Real(), 2);
   EXPECT_EQ(Call("string_pos", {"z", "abc"}).Real(), 0);

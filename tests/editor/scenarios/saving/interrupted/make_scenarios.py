@@ -2,19 +2,22 @@
 """Writes step_NN.scn: one scenario for every file step of two saves, each
 cut off at that step with -failsave (the `failsave` line), then a restart
 that must load the save before the cut or the one being made, never
-anything else; and empty_step_NN.scn the same for a save with no frame
-over a saved one (it deletes the index). Run it again when the saves'
-steps change; step_after.scn and empty_step_after.scn fail when a save
-gains steps that no scenario cuts off."""
+anything else; and close_step_NN.scn the same for the unsaved work that
+the program keeps in recovery.dat when it closes after save O: the next
+start shows save O or the kept work. Run it again when the saves' steps
+change; step_after.scn and close_step_after.scn fail when a save or the
+close gains steps that no scenario cuts off."""
 import os
 
-FIRST_SAVE_STEPS = 16   # marker (5), one record (5), the index (5), marker delete (1)
-LAST_STEP = 47          # the second save: record copy (5), kept index (5),
-                        # marker (5), two records (10), the index (5), marker delete (1)
+FIRST_SAVE_STEPS = 21   # marker (5), one record (5), the frames file (5),
+                        # the index (5), marker delete (1)
+LAST_STEP = 62          # the second save: record copy (5), frames file copy (5),
+                        # kept index (5), marker (5), two records (10), the
+                        # frames file (5), the index (5), marker delete (1)
 
 # The first save, the same in both kinds of scenario.
 SAVE_O = """\
-# Save O: one part at 400, 300 in frame 1 (steps 1 to 16).
+# Save O: one part at 400, 300 in frame 1 (steps 1 to 21).
 2 move 128 128
 3 click left
 5 move 400 300
@@ -27,7 +30,7 @@ SAVE_O = """\
 
 RUN1 = SAVE_O + """\
 # Save N: the part dragged to 600, 300 (its record file is written again)
-# and a second part at 450, 350 (steps 17 to 47).
+# and a second part at 450, 350 (steps 22 to 62).
 14 move 880 311
 15 click left
 17 move 400 300
@@ -60,7 +63,8 @@ expect 6 obj_Canvas_Object#1.x = 450
 
 RUN2 = """\
 restart
-# The thumbnail of the loaded frame (or the new-frame slot when none loaded).
+# The loaded frame is shown at once; with none loaded, a click on the
+# new-frame slot makes one.
 3 move 127 47
 4 click left
 expect nolog "[message box] Error"
@@ -80,10 +84,13 @@ def scenario(step):
 # Written by make_scenarios.py.
 failsave {step}
 {RUN1}expect log "Save folder: step {step} ("
-expect log "[message box] Mobwright Studio| Tindra \\nThe frames could not be saved: the last save is kept.\\n"
+expect log "[message box] Mobwright Studio| Tindra \\nThe frames could not be saved: "
+expect log ". The last save is kept.\\n"
+expect nolog "Saved 1 frame, 2 parts."
 """
     if step == LAST_STEP:
-        text += 'expect log "Save folder: step 47 (delete copies/save_under_way) failed on purpose"\n'
+        text += f'expect log "Save folder: step {LAST_STEP} (delete copies/save_under_way) failed on purpose"\n'
+        text += 'expect log "finishing the save failed (copies/save_under_way could not be deleted)"\n'
     text += RUN2 + "either\n" + before[1] + "or\n" + after[1] + "end\n"
     return text
 
@@ -102,59 +109,57 @@ expect nofile "copies/save_under_way"
 """
 
 
-EMPTY_LAST_STEP = 33     # after save O: record copy (5), kept index (5),
-                         # marker (5), the index's delete (1), marker delete (1)
+CLOSE_LAST_STEP = 26     # after save O: recovery.dat written at the close (5)
 
-EMPTY_RUN1 = SAVE_O + """\
-# The frame deleted (its button at 176, 6), then a save with no frame: it
-# deletes the index (steps 17 to 33).
+CLOSE_RUN1 = SAVE_O + """\
+# The frame deleted (its button at 176, 6) and not saved: the close keeps
+# the work in recovery.dat (steps 22 to 26).
 14 move 176 6
 15 click left
 expect 17 count obj_Frame = 0
-18 move 96 608
-19 click left
+"""
+
+RECOVERED = """\
+expect 1 count obj_Frame = 0
+expect 1 count obj_Canvas_Object = 1
+expect log "Restored the unsaved work of "
 """
 
 
-def empty_scenario(step):
-    what = "a save with no frame, made over save O"
-    text = f"""# A save cut off at file step {step} of the save folder ({what}): every
-# step from {step} on fails, as when the program ends there. The next start
-# loads save O or nothing, never anything else.
+def close_scenario(step):
+    return f"""# The close's write of recovery.dat cut off at file step {step} of the save
+# folder: every step from {step} on fails, as when the program ends there.
+# The next start shows save O or the kept work, never anything else.
 # Written by make_scenarios.py.
 failsave {step}
-{EMPTY_RUN1}expect log "Save folder: step {step} ("
-expect log "The frames could not be saved: the last save is kept."
+{CLOSE_RUN1}expect log "Save folder: step {step} ("
+{RUN2}either
+{OLD}or
+{RECOVERED}end
 """
-    if step == EMPTY_LAST_STEP - 1:
-        text += 'expect log "Save folder: step {0} (delete frame1_data.dat) failed on purpose"\n'.format(step)
-    if step == EMPTY_LAST_STEP:
-        text += 'expect log "Save folder: step {0} (delete copies/save_under_way) failed on purpose"\n'.format(step)
-    text += RUN2 + "either\n" + NOTHING + "or\n" + OLD + "end\n"
-    return text
 
 
-def empty_after_last():
-    return f"""# With the failure set one step after the last step of save O and the
-# save with no frame, nothing fails, and the index is gone (when this
-# fails, the saves gained steps: run make_scenarios.py with the new count).
+def close_after_last():
+    return f"""# With the failure set one step after the close's last step, nothing
+# fails and the kept work comes back (when this fails, the close gained
+# steps: run make_scenarios.py with the new count).
 # Written by make_scenarios.py.
-failsave {EMPTY_LAST_STEP + 1}
-{EMPTY_RUN1}expect nolog "failed on purpose"
-expect nolog "could not be saved"
-expect nofile "frame1_data.dat"
-expect nofile "copies/save_under_way"
-{RUN2}{NOTHING}expect nolog "did not finish"
-"""
+failsave {CLOSE_LAST_STEP + 1}
+{CLOSE_RUN1}expect nolog "failed on purpose"
+expect file "recovery.dat"
+{RUN2}{RECOVERED}"""
 
 
 here = os.path.dirname(os.path.abspath(__file__))
-# Save O's own steps are those of step_01 to step_16.
-for step in range(FIRST_SAVE_STEPS + 1, EMPTY_LAST_STEP + 1):
-    with open(os.path.join(here, f"empty_step_{step:02d}.scn"), "w") as f:
-        f.write(empty_scenario(step))
-with open(os.path.join(here, "empty_step_after.scn"), "w") as f:
-    f.write(empty_after_last())
+for old in os.listdir(here):
+    if old.endswith(".scn"):
+        os.remove(os.path.join(here, old))
+# Save O's own steps are those of step_01 to step_21.
+for step in range(FIRST_SAVE_STEPS + 1, CLOSE_LAST_STEP + 1):
+    with open(os.path.join(here, f"close_step_{step:02d}.scn"), "w") as f:
+        f.write(close_scenario(step))
+with open(os.path.join(here, "close_step_after.scn"), "w") as f:
+    f.write(close_after_last())
 for step in range(1, LAST_STEP + 1):
     with open(os.path.join(here, f"step_{step:02d}.scn"), "w") as f:
         f.write(scenario(step))
