@@ -7,17 +7,27 @@ monotonic time at which the program's first frame was presented.
 
     python3 bench/startup_compare.py build/bench [runs] [-headless] [-datahome DIR]
 
+    python3 bench/startup_compare.py build/bench [runs] [-headless] -figure
+
 -datahome DIR sets XDG_DATA_HOME=DIR for both programs, so the runtime opens
 DIR/Mobwright/ as its save folder (without it they get this script's own
-environment). The editor loads the frame saved there, if any, before its first
-frame: point it at a folder holding a save to measure that start-up, at an
-empty one to measure start-up with nothing saved. The line printed says
-whether the save folder held a saved frame.
+environment). The editor reads the save there, if any, from its second frame
+on, 30 records a frame: point it at a folder holding a save to measure that
+start-up, at an empty one to measure start-up with nothing saved. The line
+printed says whether the save folder held a saved frame.
+
+-figure makes such a folder first: the editor itself (the `mobwright` beside
+the bench folder), driven by an input script, saves a figure of 30 parts in
+8 frames (240 records). The script then also tells in which frame the saved
+figure is on the canvas.
 """
+import json
 import os
+import shutil
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
 
@@ -41,9 +51,56 @@ def save_folder(env):
     return os.path.join(data_home, "Mobwright")
 
 
+FIGURE_FRAMES, FIGURE_PARTS = 8, 30
+
+
+def figure_input():
+    """An input script: 30 parts in the first frame, 7 more frames of them, a save."""
+    lines = ["2 move 128 128", "3 click left", "5 move 127 47", "6 click left"]
+    frame = 8
+    for k in range(FIGURE_PARTS):
+        lines += ["%d move %d %d" % (frame, 250 + (k % 6) * 60, 200 + (k // 6) * 60), "%d click left" % (frame + 1)]
+        frame += 3
+    for k in range(1, FIGURE_FRAMES):
+        lines += ["%d move %d 47" % (frame, 127 + 116 * k), "%d click left" % (frame + 1)]
+        frame += 3
+    lines += ["%d move 96 608" % frame, "%d click left" % (frame + 1)]
+    return "\n".join(lines) + "\n"
+
+
+def make_figure(program, data_home):
+    """Saves the figure into data_home/Mobwright/ with the editor itself."""
+    script = os.path.join(data_home, "figure_input.txt")
+    with open(script, "w") as f:
+        f.write(figure_input())
+    env = dict(os.environ, XDG_DATA_HOME=data_home)
+    out = subprocess.run([program, "-headless", "-noaudio", "-nowait", "-playback", script, "-exit"],
+                         capture_output=True, text=True, env=env)
+    expected = "Saved %d frames, %d parts." % (FIGURE_FRAMES, FIGURE_FRAMES * FIGURE_PARTS)
+    if expected not in out.stderr:
+        raise RuntimeError("the editor did not save the figure: %s" % out.stderr[-400:])
+
+
+def frame_figure_shown(program, data_home, frames=20):
+    """The first frame whose state holds the saved frames, or None."""
+    env = dict(os.environ, XDG_DATA_HOME=data_home)
+    command = [program, "-headless", "-noaudio", "-nowait", "-frames", str(frames)]
+    dumps = [os.path.join(data_home, "dump_%d.json" % f) for f in range(frames)]
+    for f, path in enumerate(dumps):
+        command += ["-dumpstate", str(f), path]
+    subprocess.run(command, capture_output=True, text=True, env=env, check=True)
+    for f, path in enumerate(dumps):
+        with open(path) as dump:
+            objects = [i["object"] for i in json.load(dump)["instances"]]
+        if objects.count("obj_Frame") == FIGURE_FRAMES:
+            return f
+    return None
+
+
 def main():
     args = sys.argv[1:]
     env = None
+    figure_shown = None
     if "-datahome" in args:
         at = args.index("-datahome")
         if at + 1 >= len(args):
@@ -51,8 +108,15 @@ def main():
         env = dict(os.environ, XDG_DATA_HOME=os.path.abspath(args[at + 1]))
         del args[at:at + 2]
     headless = "-headless" in args
-    positional = [a for a in args if a != "-headless"]
+    figure = "-figure" in args
+    positional = [a for a in args if a not in ("-headless", "-figure")]
     folder = positional[0] if len(positional) > 0 else "build/bench"
+    if figure:
+        program = os.path.join(folder, os.pardir, "mobwright")
+        data_home = tempfile.mkdtemp(prefix="mobwright_startup_figure_")
+        make_figure(program, data_home)
+        figure_shown = frame_figure_shown(program, data_home)
+        env = dict(os.environ, XDG_DATA_HOME=data_home)
     runs = int(positional[1]) if len(positional) > 1 else 20
     runner = [os.path.join(folder, "bench_runner"), "first-frame"] + (["-headless"] if headless else [])
     bare = [os.path.join(folder, "bench_bare_sdl")] + (["-headless"] if headless else [])
@@ -68,6 +132,10 @@ def main():
         saves = ", save folder %s %s" % (folder, "holds a saved frame" if saved else "holds no saved frame")
     print("runtime: median %.0f us, bare SDL: median %.0f us, ratio %.2f (%d runs each%s%s)"
           % (m_ours, m_ref, m_ours / m_ref, runs, ", headless" if headless else "", saves))
+    if figure:
+        print("the saved figure (%d frames of %d parts) is on the canvas from frame %s (frame 0 is the first)"
+              % (FIGURE_FRAMES, FIGURE_PARTS, figure_shown))
+        shutil.rmtree(data_home, ignore_errors=True)
 
 
 if __name__ == "__main__":
