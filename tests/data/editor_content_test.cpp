@@ -28,6 +28,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The last code index of the documented content: the room's creation code
+// ksl_RoomCC_room0_20_Create.
+constexpr int kLastDocumentedCodeIndex = 141;
+
 const std::string kManifest = std::string(MOB_SOURCE_DIR) + "/editor/game.json";
 
 void WritePng(const fs::path& path, int w, int h, const std::vector<uint8_t>& rgba) {
@@ -139,16 +143,21 @@ TEST_F(EditorContent, ChunksComeInTheDocumentedOrder) {
   const auto& chunks = GameData_Get().chunks;
   ASSERT_EQ(chunks.size(), std::size(order));
   for (size_t i = 0; i < chunks.size(); ++i) EXPECT_STREQ(chunks[i].tag, order[i]);
-  // Sizes that do not depend on the art match the documented ones.
+  // Sizes that do not depend on the art match the documented ones, with what
+  // the editor added since: per added script an offset and its record (12
+  // bytes) in SCPT and its name in STRG; the save button's game-end event
+  // (an event list entry with its one event and action, 72 bytes) in OBJT.
+  const uint32_t addedScripts = static_cast<uint32_t>(GameData_Get().scripts.size()) - 3;
   const std::map<std::string, uint32_t> sizes = {{"GEN8", 200}, {"OPTN", 80}, {"LANG", 12},  {"EXTN", 4},
-                                                 {"SOND", 324}, {"AGRP", 12}, {"BGND", 4},   {"SCPT", 40},
-                                                 {"OBJT", 16700}, {"ROOM", 2968}, {"DAFL", 0}, {"EMBI", 8},
+                                                 {"SOND", 324}, {"AGRP", 12}, {"BGND", 4},
+                                                 {"SCPT", 40 + 12 * addedScripts},
+                                                 {"OBJT", 16700 + 72}, {"ROOM", 2968}, {"DAFL", 0}, {"EMBI", 8},
                                                  {"TPAG", 4088}, {"CODE", 0}, {"AUDO", 4}};
   for (const ChunkInfo& chunk : chunks)
     if (sizes.count(chunk.tag)) {
       EXPECT_EQ(chunk.size, sizes.at(chunk.tag)) << chunk.tag;
     }
-  EXPECT_EQ(stats.strings, 124);  // STRG entries: every distinct name and text once
+  EXPECT_EQ(stats.strings, 124 + static_cast<int>(addedScripts));  // STRG: every distinct name and text once
 }
 
 TEST_F(EditorContent, GeneralSettings) {
@@ -171,12 +180,20 @@ TEST_F(EditorContent, GeneralSettings) {
   EXPECT_EQ(d.options.drawColour, 0xFFFFFFFFu);
   ASSERT_EQ(d.audioGroups.size(), 1u);
   EXPECT_STREQ(d.audioGroups[0].record, "audiogroup_default");
-  ASSERT_EQ(d.scripts.size(), 3u);
+  // The three documented scripts keep their places and code indices 0 to 2;
+  // the scripts the editor gained since (its work record, loading, recovery)
+  // follow them, with code indices after every documented one (the last of
+  // those is 141), so no documented index moves.
+  ASSERT_GT(d.scripts.size(), 3u);
   const char* scripts[] = {"loadFrame", "fileDelete", "script_2"};
   for (int i = 0; i < 3; ++i) {
     EXPECT_STREQ(d.scripts[i].record.name, scripts[i]);
     EXPECT_EQ(d.scripts[i].record.codeIndex, i);
     EXPECT_STREQ(Script_Name(i), scripts[i]);
+  }
+  for (size_t i = 3; i < d.scripts.size(); ++i) {
+    EXPECT_GT(d.scripts[i].record.codeIndex, kLastDocumentedCodeIndex) << d.scripts[i].record.name;
+    EXPECT_STREQ(Script_Name(static_cast<int>(i)), d.scripts[i].record.name);
   }
   EXPECT_TRUE(d.extensions.empty() && d.backgrounds.empty() && d.paths.empty() && d.shaders.empty() &&
               d.timelines.empty() && d.globalInitCode.empty() && d.audio.empty() && d.embeddedImages.empty());
@@ -210,6 +227,14 @@ TEST_F(EditorContent, EveryObjectRow) {
       ++count;
       ASSERT_NE(e, nullptr) << "event type " << type;
       EXPECT_EQ(e->codeIndex, code) << "event type " << type;
+    }
+    // The save button also ends the game: it keeps the unsaved work then.
+    // Its code index follows every documented one.
+    if (std::strcmp(row.name, "obj_SaveData") == 0) {
+      CEvent* end = o->FindOwnEvent(ev_other, ev_game_end);
+      ASSERT_NE(end, nullptr);
+      EXPECT_GT(end->codeIndex, kLastDocumentedCodeIndex);
+      ++count;
     }
     int total = 0;
     for (const EventList& list : o->events)
