@@ -292,7 +292,7 @@ class Session:
         if caption != CAPTION:
             raise Failure("the %s's message box is captioned %r, not %r" % (what, caption, CAPTION))
         if not before():
-            raise Failure("the %s was carried out before its message box was answered" % what)
+            raise Failure("the %s's message box came at the wrong time: what must hold while it is open did not" % what)
         self.input.release(1)
         xsession.answer_dialog(self.display, self.input, dialog, "Return", LIMIT)
 
@@ -344,11 +344,11 @@ def run(program, work):
                 for event in events:
                     session.send(event)
             elif box == "save":
-                # The message comes first; the save runs once it is closed.
+                # The save runs first; its message then says what was saved,
+                # so the index is there while the box is open.
                 index = os.path.join(session.save, "frame1_data.dat")
                 session.send(("press",))
-                session.answer_message_box("save", before=lambda: not os.path.exists(index))
-                wait_for("the saved index %s" % index, lambda: os.path.isfile(index), LIMIT)
+                session.answer_message_box("save", before=lambda: os.path.isfile(index))
             elif box == "export":
                 # The message first, then the clipboard: no client owns the
                 # clipboard while the box is open.

@@ -13,8 +13,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <ctime>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -97,8 +99,23 @@ class RecoveryProcess : public ::testing::Test {
   void ExpectRestored() {
     EXPECT_EQ(Wait(Start({"-nowait", "-frames", "3", "-dumpstate", "1", folder_ + "dump.json"}, "next.txt")), 0);
     std::string log = ReadFile(folder_ + "next.txt");
-    EXPECT_NE(log.find("[message box] Mobwright Studio| Tindra \nRestored the unsaved work of "), std::string::npos)
+    // The message names the time the work was kept, as the user's clock
+    // showed it: within the last few minutes of this test.
+    std::smatch when;
+    ASSERT_TRUE(std::regex_search(log, when,
+                                  std::regex("\\[message box\\] Mobwright Studio\\| Tindra \nRestored the unsaved work of "
+                                             "(\\d{4})-(\\d{2})-(\\d{2}) (\\d{2}):(\\d{2})\\.\n")))
         << log;
+    std::tm kept = {};
+    kept.tm_year = std::stoi(when[1]) - 1900;
+    kept.tm_mon = std::stoi(when[2]) - 1;
+    kept.tm_mday = std::stoi(when[3]);
+    kept.tm_hour = std::stoi(when[4]);
+    kept.tm_min = std::stoi(when[5]);
+    kept.tm_isdst = -1;
+    double age = std::difftime(std::time(nullptr), std::mktime(&kept));
+    EXPECT_GE(age, 0);
+    EXPECT_LT(age, 300);
     std::string dump = ReadFile(folder_ + "dump.json");
     EXPECT_EQ(Count(dump, "\"object\": \"obj_Frame\""), 2u);
     EXPECT_EQ(Count(dump, "\"object\": \"obj_Canvas_Object\""), 2u) << "the second frame, active, on the canvas";
