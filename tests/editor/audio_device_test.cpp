@@ -5,9 +5,6 @@
 // driver and a driver that does not exist force each road on any machine.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -16,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildProgram.h"
 #include "TempFolder.h"
 
 
@@ -50,25 +48,9 @@ Outcome RunWithSound(const char* drivers, int frames, const std::string& playbac
     std::ofstream(input) << playback;
     arguments.insert(arguments.end(), {"-playback", input});
   }
-  std::vector<char*> argv;
-  for (std::string& a : arguments) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t child = fork();
-  if (child == 0) {
-    setenv("XDG_DATA_HOME", folder.c_str(), 1);
-    if (drivers) setenv("ALSOFT_DRIVERS", drivers, 1);
-    int fd = open((folder + "/output.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd >= 0) {
-      dup2(fd, 1);
-      dup2(fd, 2);
-      close(fd);
-    }
-    execv(kProgram.c_str(), argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  if (child > 0 && waitpid(child, &status, 0) == child)
-    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
+  std::vector<std::pair<std::string, std::string>> environment = {{"XDG_DATA_HOME", folder}};
+  if (drivers) environment.emplace_back("ALSOFT_DRIVERS", drivers);
+  outcome.exitCode = ChildProgram_Wait(ChildProgram_Start(arguments, environment, folder + "/output.txt"));
   outcome.log = ReadFile(log);
   return outcome;
 }

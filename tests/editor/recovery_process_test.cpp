@@ -7,9 +7,7 @@
 // started again on the same save folder, and the work must be back.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -21,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "ChildProgram.h"
 #include "TempFolder.h"
 
 namespace {
@@ -44,10 +43,6 @@ size_t Count(const std::string& text, const std::string& part) {
   return n;
 }
 
-int ExitCode(int status) {
-  return WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
-}
-
 class RecoveryProcess : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -58,28 +53,10 @@ class RecoveryProcess : public ::testing::Test {
   // Starts the program with the arguments; its log goes to <log>.
   pid_t Start(std::vector<std::string> arguments, const std::string& log) {
     arguments.insert(arguments.begin(), {kProgram, "-headless", "-noaudio", "-output", folder_ + log});
-    std::vector<char*> argv;
-    for (std::string& a : arguments) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t child = fork();
-    if (child == 0) {
-      setenv("XDG_DATA_HOME", folder_.c_str(), 1);
-      int fd = open((folder_ + "output.txt").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-      if (fd >= 0) {
-        dup2(fd, 1);
-        dup2(fd, 2);
-        close(fd);
-      }
-      execv(kProgram.c_str(), argv.data());
-      _exit(127);
-    }
-    return child;
+    return ChildProgram_Start(arguments, {{"XDG_DATA_HOME", folder_}}, folder_ + "output.txt");
   }
 
-  int Wait(pid_t child) {
-    int status = 0;
-    return waitpid(child, &status, 0) == child ? ExitCode(status) : -1;
-  }
+  int Wait(pid_t child) { return ChildProgram_Wait(child); }
 
   // Polls until the predicate holds, for at most 30 s (a slow machine under
   // load; this bounds a hang, it measures nothing).

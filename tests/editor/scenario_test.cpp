@@ -11,13 +11,10 @@
 // a failing one's is kept and named in the failure.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -25,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildProgram.h"
 #include "Scenario.h"
 #include "TempFolder.h"
 
@@ -61,28 +59,10 @@ std::string CaseName(const std::string& file) {
 // standard output and error in outputFile. Returns the exit code, or 128 + the
 // signal that ended it.
 int RunProgram(const std::vector<std::string>& arguments, const std::string& saveRoot, const std::string& outputFile) {
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(kProgram.c_str()));
-  for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  pid_t child = fork();
-  if (child == 0) {
-    setenv("XDG_DATA_HOME", saveRoot.c_str(), 1);
-    int fd = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd >= 0) {
-      dup2(fd, 1);
-      dup2(fd, 2);
-      close(fd);
-    }
-    execv(kProgram.c_str(), argv.data());
-    _exit(127);
-  }
-  if (child < 0) return -1;
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0)
-    if (errno != EINTR) return -1;
-  if (WIFEXITED(status)) return WEXITSTATUS(status);
-  return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
+  std::vector<std::string> command = {kProgram};
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  std::remove(outputFile.c_str());
+  return ChildProgram_Wait(ChildProgram_Start(command, {{"XDG_DATA_HOME", saveRoot}}, outputFile));
 }
 
 // The save folder that the program reported in its log ("SavePrePend = <path>").
