@@ -1,5 +1,6 @@
 #include "library/Library.h"
 
+#include "library/DateTime.h"
 #include "library/Dialogs.h"
 #include "library/DsList.h"
 #include "library/DsMap.h"
@@ -14,4 +15,5 @@ void Library_RegisterBuiltins() {
   Strings_RegisterBuiltins();
   Files_RegisterBuiltins();
   Dialogs_RegisterBuiltins();
+  DateTime_RegisterBuiltins();
 }

@@ -218,6 +218,11 @@ bool Platform_Init(bool headless) {
   if (headless) SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
   // Linux desktops otherwise stop their screen saver while the editor runs.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  // SIGTERM and SIGINT (a session ending, kill, Ctrl+C) arrive as the
+  // window's close through SDL's own handlers, headless too, so that the game
+  // ends normally and runs its Game End events; no environment setting may
+  // switch them off.
+  SDL_SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "0", SDL_HINT_OVERRIDE);
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     DebugConsole().Output("SDL video could not start: %s\n", SDL_GetError());
     return false;

@@ -1,8 +1,10 @@
 // The frame loop: pace, messages, scripted input, the step, the draw and the
-// present, screenshots and state dumps, the new-room request; and the whole
-// program's run from start-up to shutdown.
+// present, screenshots and state dumps, the new-room request (with the Game
+// End event when the game ends); and the whole program's run from start-up to
+// shutdown.
 #include "data/GameData.h"
 #include "data/PageDecoder.h"
+#include "object/Event.h"
 #include "platform/Clock.h"
 #include "run/RunnerAudio.h"
 #include "run/RunnerGraphics.h"
@@ -83,6 +85,11 @@ void Runner_Frame() {
   if (request == ROOM_REQUEST_NONE) return;
   runner.newRoomRequest = ROOM_REQUEST_NONE;
   if (request == ROOM_REQUEST_END_GAME || request == ROOM_REQUEST_ABORT) {
+    // A game that ends normally (its window closed, the process asked to
+    // end, -exit, -frames) gives every instance its Game End event while the
+    // sound, the window and the save folder are still there; an aborted one
+    // (a fatal error, damaged data) does not run game code again.
+    if (request == ROOM_REQUEST_END_GAME) Runner_EventPassAll(ev_other, ev_game_end);
     runner.running = false;
     if (request == ROOM_REQUEST_ABORT) runner.exitCode = 1;
   } else if (request == ROOM_REQUEST_RESTART) {

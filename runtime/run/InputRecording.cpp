@@ -4,6 +4,17 @@
 #include "io/Input.h"
 #include "run/RunnerInternal.h"
 
+namespace {
+
+// Closing the window ends the game normally, unless a fatal error has already
+// asked for the run to be aborted in this frame.
+void RequestEndGame() {
+  int& request = Private().state.newRoomRequest;
+  if (request != ROOM_REQUEST_ABORT) request = ROOM_REQUEST_END_GAME;
+}
+
+}  // namespace
+
 void DispatchEvent(const PlatformEvent& e) {
   RunnerPrivate& p = Private();
   if (p.record) std::fprintf(p.record, "%s\n", InputScript_Line(p.state.frameCounter, e).c_str());
@@ -15,13 +26,13 @@ void DispatchEvent(const PlatformEvent& e) {
     case PlatformEventType::ButtonDown: Input_MouseButtonDown(e.a); break;
     case PlatformEventType::ButtonUp: Input_MouseButtonUp(e.a); break;
     case PlatformEventType::Wheel: Input_MouseWheel(e.a); break;
-    case PlatformEventType::Quit: p.state.newRoomRequest = ROOM_REQUEST_END_GAME; break;
+    case PlatformEventType::Quit: RequestEndGame(); break;
     default: break;
   }
 }
 
 void WindowEventDuringPlayback(const PlatformEvent& e) {
-  if (e.type == PlatformEventType::Quit) Private().state.newRoomRequest = ROOM_REQUEST_END_GAME;
+  if (e.type == PlatformEventType::Quit) RequestEndGame();
 }
 
 void PlayScriptedEvents() {

@@ -335,7 +335,8 @@ class KslcGameTest : public ::testing::Test {
       object->spriteIndex = o.spriteIndex;
       object->parentIndex = o.parentIndex;
       object->flags = OBJECT_FLAG_VISIBLE;
-      for (const auto& e : o.events) object->AddEvent(mob::ManifestEvent_Type(e.event), 0, e.codeIndex);
+      for (const auto& e : o.events)
+        object->AddEvent(mob::ManifestEvent_Type(e.event), mob::ManifestEvent_Subtype(e.event), e.codeIndex);
       Object_Add(object);
     }
     Object_LinkParents();
@@ -482,6 +483,10 @@ TEST_F(KslcGameTest, EventsAndCreationCodeRunThroughTheFunctionTable) {
   reinterpret_cast<CompiledEventFn>(Code_Function(placed.creationCodeIndex))(item, item);
   EXPECT_EQ(TextOf(item, "tag"), "placed");
   EXPECT_FLOAT_EQ(item->x, 99);
+
+  // GameEnd (numbered after everything else) calls an appended script.
+  Perform_Event(item, item, ev_other, ev_game_end);
+  EXPECT_EQ(g_rec.trace.back(), "game end placed 42");
 
   Instance_Destroy(item, true);
   EXPECT_EQ(g_rec.trace.back(), "destroyed placed");

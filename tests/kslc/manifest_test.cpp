@@ -62,6 +62,66 @@ TEST(Manifest, CodeIndicesFollowScriptsThenObjectEventsThenCreationCodes) {
   EXPECT_EQ(m.Resolve(m.code[0].file), "dir/scripts/load.ksl");
 }
 
+// Appended scripts and GameEnd events come after everything a game had before,
+// so adding them moves no existing code index; a script's index in the script
+// list does not change with the flag.
+TEST(Manifest, AppendedScriptsAndGameEndEventsComeLast) {
+  const char* game = R"({
+    "general": {"name": "G"},
+    "scripts": [{"name": "a"}, {"name": "late1", "appended": true}, {"name": "b"}, {"name": "late2", "appended": true}],
+    "objects": [
+      {"name": "o1", "events": ["GameEnd", "Step"]},
+      {"name": "o2", "events": ["Draw"]},
+      {"name": "o3", "events": ["GameEnd", "Create"]}
+    ],
+    "rooms": [{"name": "r", "instances": [{"id": 100001, "object": "o2", "creation_code": true}]}]
+  })";
+  mob::Manifest m;
+  std::string error;
+  ASSERT_TRUE(Parse(game, &m, &error)) << error;
+  struct Row {
+    const char* function;
+    const char* file;
+  };
+  const Row expected[] = {
+      {"ksl_Script_a", "scripts/a.ksl"},
+      {"ksl_Script_b", "scripts/b.ksl"},
+      {"ksl_Object_o1_Step_0", "objects/o1/Step.ksl"},
+      {"ksl_Object_o2_Draw_0", "objects/o2/Draw.ksl"},
+      {"ksl_Object_o3_Create_0", "objects/o3/Create.ksl"},
+      {"ksl_RoomCC_r_0_Create", "rooms/r/cc_0.ksl"},
+      {"ksl_Script_late1", "scripts/late1.ksl"},
+      {"ksl_Script_late2", "scripts/late2.ksl"},
+      {"ksl_Object_o1_GameEnd_0", "objects/o1/GameEnd.ksl"},
+      {"ksl_Object_o3_GameEnd_0", "objects/o3/GameEnd.ksl"},
+  };
+  ASSERT_EQ(m.code.size(), std::size(expected));
+  for (size_t i = 0; i < m.code.size(); ++i) {
+    EXPECT_EQ(m.code[i].functionName, expected[i].function) << i;
+    EXPECT_EQ(m.code[i].file, expected[i].file) << i;
+  }
+  // Script index = place in the list; code index from the order above.
+  EXPECT_EQ(m.FindScript("late1"), 1);
+  const int scriptCodes[] = {0, 6, 1, 7};
+  for (size_t i = 0; i < m.scripts.size(); ++i) EXPECT_EQ(m.scripts[i].codeIndex, scriptCodes[i]) << m.scripts[i].name;
+  // The object lists GameEnd last; pack files it as the other event 7, subtype 3.
+  ASSERT_EQ(m.objects[0].events.size(), 2u);
+  const mob::ManifestObjectEvent& end = m.objects[0].events[1];
+  EXPECT_EQ(end.event, mob::ManifestEvent::GameEnd);
+  EXPECT_EQ(end.codeIndex, 8);
+  EXPECT_EQ(mob::ManifestEvent_Type(end.event), 7);
+  EXPECT_EQ(mob::ManifestEvent_Subtype(end.event), 3);
+  EXPECT_EQ(mob::ManifestEvent_Subtype(mob::ManifestEvent::Draw), 0);
+  EXPECT_EQ(m.objects[2].events[1].codeIndex, 9);
+  EXPECT_EQ(m.rooms[0].instances[0].creationCodeIndex, 5);
+
+  const std::string head = R"({"general": {"name": "G"}, )";
+  EXPECT_NE(ErrorOf(head + R"("scripts": [{"name": "s", "appended": 1}]})").find("\"appended\" must be true or false"),
+            std::string::npos);
+  EXPECT_NE(ErrorOf(head + R"("objects": [{"name": "o", "events": ["GameEnd", "GameEnd"]}]})").find("listed twice"),
+            std::string::npos);
+}
+
 TEST(Manifest, ReferencesBecomeIndices) {
   mob::Manifest m;
   std::string error;

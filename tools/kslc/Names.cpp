@@ -45,7 +45,7 @@ const BuiltinFunctionName kBuiltinFunctions[] = {
     {"mouse_wheel_down", 0}, {"keyboard_set_map", 2}, {"keyboard_get_map", 1}, {"keyboard_unset_map", 0},
     {"io_clear", 0},
     // strings and numbers
-    {"string", 1}, {"real", 1}, {"string_pos", 2}, {"string_length", 1}, {"string_upper", 1}, {"round", 1},
+    {"string", 1}, {"real", 1}, {"is_real", 1}, {"is_string", 1}, {"string_pos", 2}, {"string_length", 1}, {"string_upper", 1}, {"round", 1},
     {"floor", 1}, {"abs", 1}, {"point_direction", 4}, {"choose", -1}, {"random_set_seed", 1},
     {"show_debug_message", 1},
     // lists
@@ -58,6 +58,9 @@ const BuiltinFunctionName kBuiltinFunctions[] = {
     {"ds_map_add_list", 3}, {"ds_map_secure_save", 2}, {"ds_map_secure_load", 1},
     // files, clipboard, message box
     {"file_exists", 1}, {"file_delete", 1}, {"file_copy", 2}, {"file_write_text", 2}, {"clipboard_set_text", 1}, {"show_message", 1},
+    // local date and time
+    {"date_current_datetime", 0}, {"date_get_year", 1}, {"date_get_month", 1}, {"date_get_day", 1},
+    {"date_get_hour", 1}, {"date_get_minute", 1}, {"date_get_second", 1},
     // drawing
     {"draw_sprite_ext", 9}, {"draw_sprite", 4}, {"draw_text", 3}, {"draw_text_color", 8}, {"draw_text_colour", 8},
     {"draw_set_colour", 1}, {"draw_set_color", 1}, {"draw_set_alpha", 1}, {"draw_get_colour", 0},

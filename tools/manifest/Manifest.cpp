@@ -1,7 +1,8 @@
 // Reads game.json with json-c into the Manifest record and derives the code
-// indices: scripts in script order, then per object in object order its events
-// in the order Create, Destroy, Step, Draw, then the room creation codes in room
-// order and instance order.
+// indices: the scripts without "appended" in script order, then per object in
+// object order its events in the order Create, Destroy, Step, Draw, then the
+// room creation codes in room order and instance order, then the appended
+// scripts in script order, then the objects' GameEnd events in object order.
 #include "Manifest.h"
 
 #include <json-c/json.h>
@@ -15,8 +16,9 @@ namespace mob {
 
 namespace {
 
-const char* const kEventNames[MANIFEST_EVENT_COUNT] = {"Create", "Destroy", "Step", "Draw"};
-const int kEventTypes[MANIFEST_EVENT_COUNT] = {0, 1, 3, 8};
+const char* const kEventNames[MANIFEST_EVENT_COUNT] = {"Create", "Destroy", "Step", "Draw", "GameEnd"};
+const int kEventTypes[MANIFEST_EVENT_COUNT] = {0, 1, 3, 8, 7};
+const int kEventSubtypes[MANIFEST_EVENT_COUNT] = {0, 0, 0, 0, 3};
 
 // Collects the first error and the context it was found in.
 struct Reader {
@@ -191,7 +193,7 @@ bool ReadScripts(Reader& r, json_object* root, std::set<std::string>& names, Man
     std::string where = Where("scripts", i, "");
     if (!ReadName(r, e, where, names, &s.name)) return false;
     s.file = "scripts/" + s.name + ".ksl";
-    if (!ReadString(r, e, "file", where, &s.file)) return false;
+    if (!ReadString(r, e, "file", where, &s.file) || !ReadBool(r, e, "appended", where, &s.appended)) return false;
     m->scripts.push_back(s);
   }
   return true;
@@ -317,7 +319,8 @@ bool ReadObjects(Reader& r, json_object* root, std::set<std::string>& names, Man
         int found = -1;
         for (int t = 0; t < MANIFEST_EVENT_COUNT; ++t)
           if (name == kEventNames[t]) found = t;
-        if (found < 0) return r.Fail(where, "unknown event \"" + name + "\" (expected Create, Destroy, Step or Draw)");
+        if (found < 0)
+          return r.Fail(where, "unknown event \"" + name + "\" (expected Create, Destroy, Step, Draw or GameEnd)");
         if (present[found]) return r.Fail(where, "event \"" + name + "\" is listed twice");
         present[found] = true;
       }
@@ -385,7 +388,6 @@ bool ReadRooms(Reader& r, json_object* root, std::set<std::string>& names, Manif
   return true;
 }
 
-// Numbers every compiled function; see the top of this file for the order.
 // Functions the host registers itself: names share the one name space, so a
 // call can never mean both a script and a host function.
 bool ReadHostFunctions(Reader& r, json_object* root, std::set<std::string>& names, Manifest* m) {
@@ -402,22 +404,33 @@ bool ReadHostFunctions(Reader& r, json_object* root, std::set<std::string>& name
   return true;
 }
 
+// Numbers every compiled function; see the top of this file for the order.
+// What a game gained later (appended scripts, GameEnd events) is numbered
+// after all the rest, so the code indices that existed before stay as they were.
 void BuildCodeTable(Manifest* m) {
   m->code.clear();
-  for (size_t i = 0; i < m->scripts.size(); ++i) {
-    m->scripts[i].codeIndex = static_cast<int>(m->code.size());
-    m->code.push_back({ManifestCodeKind::Script, "ksl_Script_" + m->scripts[i].name, m->scripts[i].file,
-                       static_cast<int>(i), ManifestEvent::Create, -1});
-  }
-  for (size_t i = 0; i < m->objects.size(); ++i) {
-    ManifestObject& o = m->objects[i];
-    for (auto& e : o.events) {
-      e.codeIndex = static_cast<int>(m->code.size());
-      m->code.push_back({ManifestCodeKind::Event,
-                         "ksl_Object_" + o.name + "_" + ManifestEvent_Name(e.event) + "_0", e.file,
-                         static_cast<int>(i), e.event, -1});
+  auto addScripts = [m](bool appended) {
+    for (size_t i = 0; i < m->scripts.size(); ++i) {
+      if (m->scripts[i].appended != appended) continue;
+      m->scripts[i].codeIndex = static_cast<int>(m->code.size());
+      m->code.push_back({ManifestCodeKind::Script, "ksl_Script_" + m->scripts[i].name, m->scripts[i].file,
+                         static_cast<int>(i), ManifestEvent::Create, -1});
     }
-  }
+  };
+  auto addEvents = [m](bool gameEnd) {
+    for (size_t i = 0; i < m->objects.size(); ++i) {
+      ManifestObject& o = m->objects[i];
+      for (auto& e : o.events) {
+        if ((e.event == ManifestEvent::GameEnd) != gameEnd) continue;
+        e.codeIndex = static_cast<int>(m->code.size());
+        m->code.push_back({ManifestCodeKind::Event,
+                           "ksl_Object_" + o.name + "_" + ManifestEvent_Name(e.event) + "_0", e.file,
+                           static_cast<int>(i), e.event, -1});
+      }
+    }
+  };
+  addScripts(false);
+  addEvents(false);
   for (size_t r = 0; r < m->rooms.size(); ++r) {
     ManifestRoom& room = m->rooms[r];
     for (size_t k = 0; k < room.instances.size(); ++k) {
@@ -430,12 +443,15 @@ void BuildCodeTable(Manifest* m) {
                          static_cast<int>(k)});
     }
   }
+  addScripts(true);
+  addEvents(true);
 }
 
 }  // namespace
 
 const char* ManifestEvent_Name(ManifestEvent event) { return kEventNames[static_cast<int>(event)]; }
 int ManifestEvent_Type(ManifestEvent event) { return kEventTypes[static_cast<int>(event)]; }
+int ManifestEvent_Subtype(ManifestEvent event) { return kEventSubtypes[static_cast<int>(event)]; }
 
 int Manifest::FindSprite(const std::string& name) const { return FindByName(sprites, name); }
 int Manifest::FindSound(const std::string& name) const { return FindByName(sounds, name); }

@@ -13,14 +13,19 @@
 
 namespace mob {
 
-// The events an object can carry, in the order their code indices are given.
-enum class ManifestEvent { Create = 0, Destroy = 1, Step = 2, Draw = 3 };
-constexpr int MANIFEST_EVENT_COUNT = 4;
+// The events an object can carry, in the order an object lists them. Create,
+// Destroy, Step and Draw get their code indices with the object; GameEnd came
+// later and is numbered after everything else, so that adding it to an object
+// moves no code index that existed before (see BuildCodeTable).
+enum class ManifestEvent { Create = 0, Destroy = 1, Step = 2, Draw = 3, GameEnd = 4 };
+constexpr int MANIFEST_EVENT_COUNT = 5;
 
-// "Create", "Destroy", "Step", "Draw".
+// "Create", "Destroy", "Step", "Draw", "GameEnd".
 const char* ManifestEvent_Name(ManifestEvent event);
-// The runtime's event type number: 0, 1, 3, 8 (subtype is always 0).
+// The runtime's event type number: 0, 1, 3, 8, and 7 (the "other" events) for GameEnd.
 int ManifestEvent_Type(ManifestEvent event);
+// The event's subtype within its type: 0, except 3 (game end) for GameEnd.
+int ManifestEvent_Subtype(ManifestEvent event);
 
 struct ManifestOption {
   std::string name;
@@ -42,6 +47,10 @@ struct ManifestGeneral {
 struct ManifestScript {
   std::string name;
   std::string file;  // relative to the manifest folder
+  // "appended": true: the script keeps its place in the script list (its
+  // script index) but its code comes after the rooms' creation codes, so a
+  // script added to a game whose code indices are fixed moves none of them.
+  bool appended = false;
   int codeIndex = -1;
 };
 
@@ -90,7 +99,7 @@ struct ManifestObject {
   bool visible = true, solid = false, persistent = false;
   int depth = 0;
   int parentIndex = -100;  // negative: none (the game data stores -100)
-  std::vector<ManifestObjectEvent> events;  // sorted Create, Destroy, Step, Draw
+  std::vector<ManifestObjectEvent> events;  // sorted Create, Destroy, Step, Draw, GameEnd
 };
 
 struct ManifestInstance {

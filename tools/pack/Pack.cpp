@@ -396,10 +396,11 @@ void WriteObjects(DataWriter& w, const mob::Manifest& m) {
       std::vector<const mob::ManifestObjectEvent*> events;
       for (const mob::ManifestObjectEvent& e : o.events)
         if (mob::ManifestEvent_Type(e.event) == type) events.push_back(&e);
+      // No two of the manifest's events share a type, so each list holds at most one.
       auto eventSlots = w.List(events.size());
       for (size_t e = 0; e < events.size(); ++e) {
         w.PatchHere(eventSlots[e]);
-        w.U32(0);  // subtype
+        w.U32(static_cast<uint32_t>(mob::ManifestEvent_Subtype(events[e]->event)));
         auto actionSlots = w.List(1);
         w.PatchHere(actionSlots[0]);
         for (int word = 0; word < ACTION_WORDS; ++word) w.I32(word == ACTION_CODE_WORD ? events[e]->codeIndex : 0);
