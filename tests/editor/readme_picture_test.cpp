@@ -45,6 +45,9 @@ TEST(ReadmePicture, TheProgramStillDrawsTheCommittedPicture) {
   const int64_t frame = *figure.PictureFrames().begin();
 
   const fs::path folder = fs::path(MOBWRIGHT_PICTURE_FOLDER);
+  // A fresh save folder each time: the editor keeps its unsaved work there
+  // when a run ends, and the next run would start from it.
+  fs::remove_all(folder / "save");
   fs::create_directories(folder / "save");
   {
     std::ofstream input(folder / "figure_input.txt");

@@ -325,6 +325,9 @@ std::vector<std::string> EditorPictures(const Figure& figure, std::string* probl
     return {};
   }
   fs::path folder = fs::path(MOBWRIGHT_PICTURE_FOLDER) / figure.name;
+  // A fresh save folder each time: the editor keeps its unsaved work there
+  // when a run ends, and the next run would start from it.
+  fs::remove_all(folder / "save");
   fs::create_directories(folder / "save");
   {
     std::ofstream input(folder / "input.txt");
