@@ -1,6 +1,8 @@
 // The drawing built-ins as the scripting language calls them, and the
 // cursor table of window_set_cursor. Arguments are read once here; the
 // functions below them work on plain values.
+#include <cmath>
+
 #include "base/Error.h"
 #include "code/CompiledCode.h"
 #include "graphics/Graphics.h"
@@ -88,6 +90,24 @@ void F_SpriteGetName(DynValue& result, CInstance*, CInstance*, int, DynValue* ar
   DynValue_SetString(&result, sprite ? sprite->name.c_str() : "<undefined>");
 }
 
+// sprite_exists: 1 for a whole number that names a sprite of the game, else
+// 0. It checks values read from files, so any kind is taken without an
+// error: text, undefined or a truth value names no sprite.
+void F_SpriteExists(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
+  const DynValue& v = args[0];
+  double index = -1;
+  switch (v.Kind()) {
+    case KIND_NUMBER: index = v.real; break;
+    case KIND_INT32: index = v.i32; break;
+    case KIND_INT64: index = static_cast<double>(v.i64); break;
+    default: break;
+  }
+  // NaN fails the first comparison.
+  bool names = index >= 0 && index < Graphics_SpriteCount() && index == std::floor(index) &&
+               Graphics_Sprite(static_cast<int>(index)) != nullptr;
+  DynValue_SetReal(&result, names ? 1 : 0);
+}
+
 void F_WindowSetCursor(DynValue&, CInstance*, CInstance*, int, DynValue* args) {
   Graphics_SetCursor(ZuGetInt32(args, 0));
 }
@@ -173,6 +193,7 @@ void Graphics_RegisterBuiltins() {
   Function_Add("draw_set_valign", F_DrawSetValign, 1, true);
   Function_Add("make_colour_rgb", F_MakeColourRgb, 3, true);
   Function_Add("make_color_rgb", F_MakeColourRgb, 3, true);
+  Function_Add("sprite_exists", F_SpriteExists, 1, true);
   Function_Add("sprite_get_number", F_SpriteGetNumber, 1, true);
   Function_Add("sprite_get_name", F_SpriteGetName, 1, true);
   Function_Add("window_set_cursor", F_WindowSetCursor, 1, true);

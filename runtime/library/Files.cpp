@@ -16,7 +16,7 @@ struct FilesState {
   std::string currentDirectory;  // read once: nothing in the program changes it
   bool currentDirectoryRead = false;
   bool reportRedirects = false;
-  ConfinedFolder programFolder;
+  std::string lastError;  // file_last_error
 };
 
 FilesState& State() {
@@ -48,10 +48,10 @@ bool Below(const std::string& path, const std::string& folder, std::string* rela
   return true;
 }
 
-ConfinedFolder& ProgramFolder() {
-  FilesState& s = State();
-  if (!s.programFolder.IsOpen()) s.programFolder.Open(Platform_ProgramFolder(), false);
-  return s.programFolder;
+// Keeps the outcome of an operation on the save folder for file_last_error.
+bool Outcome(bool ok, const FileProblem& problem) {
+  Files_SetLastProblem(ok ? FileProblem{} : problem);
+  return ok;
 }
 
 }  // namespace
@@ -91,6 +91,10 @@ bool Files_PlaceInSaveArea(const char* name, std::string* relative) {
                 Files_Place(name, saveArea, CurrentDirectory(), Files_WorkingDirectory(), relative);
   if (!placed) {
     DebugConsole().Output("Error! not allowing save with filename '%s'\n", name ? name : "");
+    if (saveArea.empty())
+      Files_SetLastError(kFilesErrorNoSaveFolder);
+    else
+      Files_SetLastProblem(FileProblem{FileRefusal::kOutside, 0, 0});
     return false;
   }
   if (State().reportRedirects) {
@@ -119,54 +123,96 @@ void Files_SetReportRedirects(bool report) { State().reportRedirects = report; }
 bool Files_Exists(const char* name) {
   std::string relative;
   if (!Files_PlaceInSaveArea(name, &relative)) return false;
-  return ProgramFolder().FileExists(relative) || SaveFolder().FileExists(relative);
+  FileProblem problem;
+  return Outcome(SaveFolder().FileExists(relative, &problem), problem);
 }
 
 bool Files_Delete(const char* name) {
   std::string relative;
   if (!Files_PlaceInSaveArea(name, &relative)) return false;
-  if (!SaveFolder().FileExists(relative)) return false;
-  return SaveFolder().DeleteFile(relative);
+  FileProblem problem;
+  if (!SaveFolder().FileExists(relative, &problem)) return Outcome(false, problem);
+  return Outcome(SaveFolder().DeleteFile(relative, &problem), problem);
 }
 
 bool Files_Copy(const char* from, const char* to) {
   std::string source, target;
   if (!Files_PlaceInSaveArea(from, &source) || !Files_PlaceInSaveArea(to, &target)) return false;
-  return SaveFolder().CopyFile(source, target, kFilesMaxCopyBytes);
+  FileProblem problem;
+  return Outcome(SaveFolder().CopyFile(source, target, kFilesMaxCopyBytes, &problem), problem);
 }
 
 bool Files_WriteText(const char* name, const char* text) {
   std::string relative;
   if (!text || !Files_PlaceInSaveArea(name, &relative)) return false;
-  return SaveFolder().WriteFileAtomic(relative, text, std::strlen(text));
+  FileProblem problem;
+  return Outcome(SaveFolder().WriteFileAtomic(relative, text, std::strlen(text), &problem), problem);
 }
+
+bool Files_Rename(const char* from, const char* to) {
+  std::string source, target;
+  if (!Files_PlaceInSaveArea(from, &source) || !Files_PlaceInSaveArea(to, &target)) return false;
+  FileProblem problem;
+  return Outcome(SaveFolder().RenameFile(source, target, &problem), problem);
+}
+
+const std::string& Files_LastError() { return State().lastError; }
+
+void Files_SetLastError(const char* text) { State().lastError = text ? text : ""; }
+
+void Files_SetLastProblem(const FileProblem& problem) { State().lastError = FileProblem_Text(problem); }
 
 namespace {
 
+// The file built-ins read their names and texts with ZuGetString, which
+// reports any kind but a string or an object as an error; an object gives no
+// text.
+const char* StringArgument(DynValue* args, int i) {
+  const char* text = ZuGetString(args, i);
+  if (!text) Files_SetLastError(kFilesErrorNotAString);
+  return text;
+}
+
 void F_FileExists(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
-  const char* name = ZuGetString(args, 0);
+  const char* name = StringArgument(args, 0);
   DynValue_SetReal(&result, name && Files_Exists(name) ? 1 : 0);
 }
 
 // Deletes only what is there: a missing file leaves the result as it was.
 void F_FileDelete(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
-  const char* name = ZuGetString(args, 0);
+  const char* name = StringArgument(args, 0);
   std::string relative;
-  if (!name || !Files_PlaceInSaveArea(name, &relative) || !SaveFolder().FileExists(relative)) return;
-  DynValue_SetReal(&result, SaveFolder().DeleteFile(relative) ? 1 : 0);
+  if (!name || !Files_PlaceInSaveArea(name, &relative)) return;
+  FileProblem problem;
+  if (!SaveFolder().FileExists(relative, &problem)) {
+    Outcome(false, problem);
+    return;
+  }
+  DynValue_SetReal(&result, Outcome(SaveFolder().DeleteFile(relative, &problem), problem) ? 1 : 0);
 }
 
-// A name or text that is not a string copies or writes nothing and gives 0.
+// A name or text that is not a string copies, renames or writes nothing and
+// gives 0.
 void F_FileCopy(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
-  const char* from = ZuGetString(args, 0);
-  const char* to = ZuGetString(args, 1);
+  const char* from = StringArgument(args, 0);
+  const char* to = from ? StringArgument(args, 1) : nullptr;
   DynValue_SetReal(&result, from && to && Files_Copy(from, to) ? 1 : 0);
 }
 
+void F_FileRename(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
+  const char* from = StringArgument(args, 0);
+  const char* to = from ? StringArgument(args, 1) : nullptr;
+  DynValue_SetReal(&result, from && to && Files_Rename(from, to) ? 1 : 0);
+}
+
 void F_FileWriteText(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
-  const char* name = ZuGetString(args, 0);
-  const char* text = ZuGetString(args, 1);
+  const char* name = StringArgument(args, 0);
+  const char* text = name ? StringArgument(args, 1) : nullptr;
   DynValue_SetReal(&result, name && text && Files_WriteText(name, text) ? 1 : 0);
+}
+
+void F_FileLastError(DynValue& result, CInstance*, CInstance*, int, DynValue*) {
+  DynValue_SetString(&result, Files_LastError().c_str());
 }
 
 bool GetWorkingDirectory(CInstance*, int32_t, DynValue* result) {
@@ -209,7 +255,9 @@ void Files_RegisterBuiltins() {
   Function_Add("file_exists", F_FileExists, 1, true);
   Function_Add("file_delete", F_FileDelete, 1, true);
   Function_Add("file_copy", F_FileCopy, 2, true);
+  Function_Add("file_rename", F_FileRename, 2, true);
   Function_Add("file_write_text", F_FileWriteText, 2, true);
+  Function_Add("file_last_error", F_FileLastError, 0, true);
   Variable_Register("working_directory", GetWorkingDirectory, nullptr);
   Variable_Register("program_directory", GetProgramDirectory, nullptr);
   Variable_Register("temp_directory", GetTempDirectory, nullptr);

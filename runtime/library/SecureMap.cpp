@@ -95,16 +95,32 @@ bool SecureMap_Save(int mapHandle, const char* filename) {
     std::lock_guard<std::mutex> lock(DsMutex());
     bytes = SecureMap_Encode(mapHandle, SecureMap_ThisMachineTag());
   }
-  return SaveFolder().WriteFileAtomic(relative, bytes.data(), bytes.size());
+  FileProblem problem;
+  bool saved = SaveFolder().WriteFileAtomic(relative, bytes.data(), bytes.size(), &problem);
+  Files_SetLastProblem(problem);
+  return saved;
 }
 
 int SecureMap_Load(const char* filename) {
   std::string relative;
   if (!Files_PlaceInSaveArea(filename, &relative)) return -1;
   std::vector<uint8_t> bytes;
-  if (!SaveFolder().ReadFile(relative, &bytes, kSecureMapMaxFileBytes)) return -1;
+  FileProblem problem;
+  if (!SaveFolder().ReadFile(relative, &bytes, kSecureMapMaxFileBytes, &problem)) {
+    Files_SetLastProblem(problem);
+    return -1;
+  }
+  const std::string tag = SecureMap_ThisMachineTag();
+  // A file too short for a tag is damaged; a whole tag that differs is
+  // another machine's (or was damaged there, which cannot be told apart).
+  if (bytes.size() >= kSecureMapTagLength && std::memcmp(bytes.data(), tag.data(), kSecureMapTagLength) != 0) {
+    Files_SetLastError(kFilesErrorForeign);
+    return -1;
+  }
   std::lock_guard<std::mutex> lock(DsMutex());
-  return SecureMap_Decode(bytes.data(), bytes.size(), SecureMap_ThisMachineTag());
+  int map = SecureMap_Decode(bytes.data(), bytes.size(), tag);
+  Files_SetLastError(map < 0 ? kFilesErrorDamaged : "");
+  return map;
 }
 
 namespace {
@@ -112,12 +128,16 @@ namespace {
 void F_DsMapSecureSave(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
   int map = ZuGetInt32(args, 0);
   const char* filename = ZuGetString(args, 1);
-  if (filename) SecureMap_Save(map, filename);
+  if (filename)
+    SecureMap_Save(map, filename);
+  else
+    Files_SetLastError(kFilesErrorNotAString);
   DynValue_SetReal(&result, 0);
 }
 
 void F_DsMapSecureLoad(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
   const char* filename = ZuGetString(args, 0);
+  if (!filename) Files_SetLastError(kFilesErrorNotAString);
   DynValue_SetReal(&result, filename ? SecureMap_Load(filename) : -1);
 }
 

@@ -33,7 +33,8 @@ int SecureMap_DecodeBody(const uint8_t* body, size_t size);
 
 // ds_map_secure_save / ds_map_secure_load on a file name placed in the save
 // area. Save replaces the file atomically and reports nothing; a refused name
-// or a failed write leaves the earlier file as it was and returns false.
+// or a failed write leaves the earlier file as it was and returns false. Both
+// leave the reason of a failure for file_last_error (library/Files.h).
 bool SecureMap_Save(int mapHandle, const char* filename);
 int SecureMap_Load(const char* filename);
 

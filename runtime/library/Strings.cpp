@@ -77,6 +77,42 @@ int Strings_Length(const char* text) {
   return count;
 }
 
+std::string Strings_Copy(const char* text, double index, double count) {
+  if (!text) return std::string();
+  // Whole numbers toward zero, as the runtime turns any number into an
+  // integer; a count that is not a number copies nothing, an index that is
+  // not one starts at the first character. Both are capped far past any
+  // string's length so the conversions stay defined.
+  constexpr double kFar = 1e15;
+  const double whole = std::trunc(count);
+  if (!(whole >= 1)) return std::string();
+  const double first = std::trunc(index) >= 1 ? std::fmin(std::trunc(index), kFar) : 1;
+  const uint64_t from = static_cast<uint64_t>(first);
+  const uint64_t last = from + static_cast<uint64_t>(std::fmin(whole, kFar)) - 1;
+  const char* begin = nullptr;
+  const char* end = nullptr;
+  uint64_t character = 0;
+  for (const char* p = text;; ++p) {
+    if (*p && IsContinuation(static_cast<uint8_t>(*p))) continue;
+    // p starts character number `character + 1`, or is the end of the text.
+    ++character;
+    if (character == from) begin = p;
+    if (!*p || character == last + 1) {
+      end = p;
+      break;
+    }
+  }
+  if (!begin || begin >= end) return std::string();
+  return std::string(begin, end);
+}
+
+std::string Strings_Digits(const char* text) {
+  std::string digits;
+  for (const char* p = text; p && *p; ++p)
+    if (*p >= '0' && *p <= '9') digits += *p;
+  return digits;
+}
+
 std::string Strings_Upper(const char* text) {
   std::string out;
   if (!text) return out;
@@ -165,6 +201,11 @@ void F_IsString(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
   DynValue_SetReal(&result, args[0].Kind() == KIND_STRING ? 1 : 0);
 }
 
+// is_undefined: true for undefined, what a missing map key or list index gives.
+void F_IsUndefined(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
+  DynValue_SetReal(&result, args[0].Kind() == KIND_UNDEFINED ? 1 : 0);
+}
+
 void F_StringPos(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
   const char* needle = ZuGetString(args, 0);
   const char* text = ZuGetString(args, 1);
@@ -173,6 +214,16 @@ void F_StringPos(DynValue& result, CInstance*, CInstance*, int, DynValue* args) 
 
 void F_StringLength(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
   DynValue_SetReal(&result, Strings_Length(ZuGetString(args, 0)));
+}
+
+void F_StringCopy(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
+  std::string part = Strings_Copy(ZuGetString(args, 0), ZuGetReal(args, 1), ZuGetReal(args, 2));
+  DynValue_SetString(&result, part.c_str());
+}
+
+void F_StringDigits(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
+  std::string digits = Strings_Digits(ZuGetString(args, 0));
+  DynValue_SetString(&result, digits.c_str());
 }
 
 void F_StringUpper(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
@@ -210,9 +261,12 @@ void Strings_RegisterBuiltins() {
   Function_Add("real", F_Real, 1, true);
   Function_Add("is_real", F_IsReal, 1, true);
   Function_Add("is_string", F_IsString, 1, true);
+  Function_Add("is_undefined", F_IsUndefined, 1, true);
   Function_Add("string_pos", F_StringPos, 2, true);
   Function_Add("string_length", F_StringLength, 1, true);
   Function_Add("string_upper", F_StringUpper, 1, true);
+  Function_Add("string_copy", F_StringCopy, 3, true);
+  Function_Add("string_digits", F_StringDigits, 1, true);
   Function_Add("round", F_Round, 1, true);
   Function_Add("floor", F_Floor, 1, true);
   Function_Add("abs", F_Abs, 1, true);

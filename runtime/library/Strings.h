@@ -1,7 +1,8 @@
-// Text and number built-ins: string, real, string_pos, string_length,
-// string_upper, round, floor, abs, point_direction, choose, random_set_seed,
-// show_debug_message. Texts are UTF-8; positions and lengths count
-// characters (UTF-8 sequences), not bytes.
+// Text and number built-ins: string, real, is_real, is_string, is_undefined,
+// string_pos, string_length, string_upper, string_copy, string_digits, round,
+// floor, abs, point_direction, choose, random_set_seed, show_debug_message.
+// Texts are UTF-8; positions and lengths count characters (UTF-8 sequences),
+// not bytes.
 //
 // The Strings_* functions are the direct entries that compiled code calls
 // with converted arguments; the registered built-ins behave the same.
@@ -17,6 +18,12 @@
 int Strings_Pos(const char* needle, const char* text);
 // Characters in text; 0 for a missing text.
 int Strings_Length(const char* text);
+// string_copy: `count` characters from character `index` (1-based; below 1
+// counts as 1), both taken as whole numbers toward zero; "" when the index is
+// past the end, the count is below 1 or the text is missing.
+std::string Strings_Copy(const char* text, double index, double count);
+// string_digits: the text with only its ASCII digits 0 to 9 kept.
+std::string Strings_Digits(const char* text);
 // Lower-case letters made upper case under the user's locale (LC_CTYPE from
 // the environment) for this call only; sequences of four bytes and bytes that
 // are not UTF-8 are copied as they are.

@@ -1,28 +1,27 @@
 #include "platform/MachineId.h"
 
-#include <cstdio>
+#include "platform/RegularFile.h"
 
 namespace {
 
 // The id files hold 32 hexadecimal digits and a line feed; anything far
-// longer is not an id file and is cut here.
+// longer is not an id file and is not read.
 constexpr size_t kMaxIdentifierBytes = 256;
 
 const char* const kIdentifierFiles[] = {"/etc/machine-id", "/var/lib/dbus/machine-id"};
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
+// The file's text without the whitespace around it; "" when it is missing,
+// not a regular file or too long.
 std::string ReadTrimmed(const char* path) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (!file) return std::string();
-  char buffer[kMaxIdentifierBytes];
-  size_t got = std::fread(buffer, 1, sizeof(buffer), file);
-  std::fclose(file);
+  std::string text;
+  if (!Platform_ReadRegularFile(path, kMaxIdentifierBytes, &text, nullptr)) return std::string();
   size_t begin = 0;
-  while (begin < got && IsSpace(buffer[begin])) ++begin;
-  size_t end = got;
-  while (end > begin && IsSpace(buffer[end - 1])) --end;
-  return std::string(buffer + begin, end - begin);
+  while (begin < text.size() && IsSpace(text[begin])) ++begin;
+  size_t end = text.size();
+  while (end > begin && IsSpace(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
 }
 
 }  // namespace

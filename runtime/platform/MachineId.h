@@ -7,6 +7,7 @@
 
 const std::string& Platform_MachineIdentifier();
 
-// Reads the identifier from the first readable, non-empty file of the list
-// (whitespace around it removed); "NOT SUPPORTED" when none gives one.
+// Reads the identifier from the first readable, non-empty regular file of the
+// list (whitespace around it removed; a file far longer than an id is
+// skipped); "NOT SUPPORTED" when none gives one.
 std::string Platform_ReadMachineIdentifier(const char* const* paths, int count);

@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/RegularFile.h"
+
 namespace {
 
 // Folder and file modes for what the game writes: owner read and write, the
@@ -61,18 +63,27 @@ bool StepGoesAhead(const char* kind, const std::string& name) {
   return false;
 }
 
+// Splits a relative name; false with errno EXDEV for a name that would leave
+// the folder (absolute, or with a ".." component), EINVAL for an empty one or
+// one with an empty or "." component.
 bool SplitComponents(const std::string& relative, std::vector<std::string>* parts) {
-  if (relative.empty() || relative[0] == '/') return false;
+  errno = EINVAL;
+  if (relative.empty()) return false;
+  if (relative[0] == '/') {
+    errno = EXDEV;
+    return false;
+  }
   size_t start = 0;
   while (start <= relative.size()) {
     size_t slash = relative.find('/', start);
     if (slash == std::string::npos) slash = relative.size();
     std::string part = relative.substr(start, slash - start);
+    if (part == "..") errno = EXDEV;
     if (part.empty() || part == "." || part == "..") return false;
     parts->push_back(part);
     start = slash + 1;
   }
-  return !parts->empty();
+  return true;
 }
 
 std::string JoinComponents(const std::vector<std::string>& parts, size_t count) {
@@ -113,10 +124,11 @@ int OpenWalkBeneath(int root, const std::vector<std::string>& parts, int flags, 
 // Opens a name beneath the root folder fd; -1 with errno on failure.
 int OpenBeneath(int root, const std::string& relative, int flags, mode_t mode = 0) {
   std::vector<std::string> parts;
-  if (root < 0 || !SplitComponents(relative, &parts)) {
-    errno = EINVAL;
+  if (root < 0) {
+    errno = EBADF;
     return -1;
   }
+  if (!SplitComponents(relative, &parts)) return -1;
   OpenMode& m = Mode();
   if (!m.forceFallback.load() && m.openat2State.load() >= 0) {
     int fd = OpenAt2Beneath(root, relative, flags, mode);
@@ -136,7 +148,11 @@ int OpenBeneath(int root, const std::string& relative, int flags, mode_t mode = 
 // and gives the name's last component.
 int OpenParent(int root, const std::string& relative, bool create, std::string* leaf) {
   std::vector<std::string> parts;
-  if (root < 0 || !SplitComponents(relative, &parts)) return -1;
+  if (root < 0) {
+    errno = EBADF;
+    return -1;
+  }
+  if (!SplitComponents(relative, &parts)) return -1;
   *leaf = parts.back();
   if (parts.size() == 1) return fcntl(root, F_DUPFD_CLOEXEC, 0);
   if (create) {
@@ -213,79 +229,132 @@ void ConfinedFolder::Close() {
   path_.clear();
 }
 
-bool ConfinedFolder::FileExists(const std::string& relative) const {
-  int fd = OpenBeneath(fd_, relative, O_RDONLY);
-  if (fd < 0) return false;
-  struct stat info;
-  bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-  close(fd);
-  return regular;
+namespace {
+
+// Records a failure's reason (the errno of the call that failed) and gives false.
+bool Fail(FileProblem* problem, int error) {
+  if (problem) *problem = FileProblem_FromErrno(error);
+  return false;
 }
 
-bool ConfinedFolder::DeleteFile(const std::string& relative) const {
-  std::string leaf;
-  int parent = OpenParent(fd_, relative, false, &leaf);
-  if (parent < 0) return false;
-  bool removed = StepGoesAhead("delete", relative) && unlinkat(parent, leaf.c_str(), 0) == 0;
-  close(parent);
-  return removed;
-}
-
-bool ConfinedFolder::ReadFile(const std::string& relative, std::vector<uint8_t>* bytes, size_t maxBytes) const {
-  bytes->clear();
-  int fd = OpenBeneath(fd_, relative, O_RDONLY);
-  if (fd < 0) return false;
-  struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || static_cast<uint64_t>(info.st_size) > maxBytes) {
-    close(fd);
-    return false;
-  }
-  bytes->resize(static_cast<size_t>(info.st_size));
-  size_t got = 0;
-  while (got < bytes->size()) {
-    ssize_t n = read(fd, bytes->data() + got, bytes->size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;  // the file shrank meanwhile: keep what was there
-    got += static_cast<size_t>(n);
-  }
-  close(fd);
-  bytes->resize(got);
+bool Succeed(FileProblem* problem) {
+  if (problem) *problem = FileProblem{};
   return true;
 }
 
-bool ConfinedFolder::WriteFileAtomic(const std::string& relative, const void* data, size_t size) const {
+// Flushes a folder that a rename changed. A file system that cannot flush a
+// folder at all (EINVAL) still made the change.
+bool FlushFolder(int folder, const std::string& name) {
+  return StepGoesAhead("fsync folder", name) && (fsync(folder) == 0 || errno == EINVAL);
+}
+
+// Opens a name beneath the folder for reading, without blocking, and checks
+// that it is a regular file of at most maxBytes.
+bool OpenRegularBeneath(int root, const std::string& relative, uint64_t maxBytes, RegularFile* file,
+                        FileProblem* problem) {
+  int fd = OpenBeneath(root, relative, O_RDONLY | O_NONBLOCK);
+  if (fd < 0) return Fail(problem, errno);
+  return file->Adopt(fd, maxBytes, problem);
+}
+
+}  // namespace
+
+bool ConfinedFolder::FileExists(const std::string& relative, FileProblem* problem) const {
+  RegularFile file;
+  return OpenRegularBeneath(fd_, relative, UINT64_MAX, &file, problem);  // any size: only the kind counts
+}
+
+bool ConfinedFolder::DeleteFile(const std::string& relative, FileProblem* problem) const {
+  std::string leaf;
+  int parent = OpenParent(fd_, relative, false, &leaf);
+  if (parent < 0) return Fail(problem, errno);
+  bool removed = StepGoesAhead("delete", relative) && unlinkat(parent, leaf.c_str(), 0) == 0;
+  int error = errno;
+  close(parent);
+  return removed ? Succeed(problem) : Fail(problem, error);
+}
+
+bool ConfinedFolder::ReadFile(const std::string& relative, std::vector<uint8_t>* bytes, size_t maxBytes,
+                              FileProblem* problem) const {
+  bytes->clear();
+  RegularFile file;
+  return OpenRegularBeneath(fd_, relative, maxBytes, &file, problem) && file.ReadAll(bytes, problem);
+}
+
+bool ConfinedFolder::WriteFileAtomic(const std::string& relative, const void* data, size_t size,
+                                     FileProblem* problem) const {
   std::string leaf;
   int parent = OpenParent(fd_, relative, true, &leaf);
-  if (parent < 0) return false;
+  if (parent < 0) return Fail(problem, errno);
   std::string temporary = leaf + ".tmp." + std::to_string(getpid()) + "." + std::to_string(g_TemporaryCounter.fetch_add(1));
   int fd = StepGoesAhead("create", relative)
                ? openat(parent, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode)
                : -1;
   if (fd < 0) {
+    int error = errno;
     close(parent);
-    return false;
+    return Fail(problem, error);
   }
+  int error = 0;
   bool ok = StepGoesAhead("write", relative) && WriteAll(fd, static_cast<const uint8_t*>(data), size);
   ok = ok && StepGoesAhead("fsync", relative) && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
+  if (!ok) error = errno;
+  if (close(fd) != 0 && ok) {
+    error = errno;
+    ok = false;
+  }
   // rename replaces the target name itself: a symlink of that name is
   // replaced, never followed.
-  ok = ok && StepGoesAhead("rename", relative) && renameat(parent, temporary.c_str(), parent, leaf.c_str()) == 0;
+  if (ok && !(StepGoesAhead("rename", relative) && renameat(parent, temporary.c_str(), parent, leaf.c_str()) == 0)) {
+    error = errno;
+    ok = false;
+  }
   if (!ok) {
     unlinkat(parent, temporary.c_str(), 0);
-  } else {
-    // The rename is on disk when this returns. A file system that cannot
-    // flush a folder at all (EINVAL) still replaced the file.
-    ok = StepGoesAhead("fsync folder", relative) && (fsync(parent) == 0 || errno == EINVAL);
+  } else if (!FlushFolder(parent, relative)) {
+    // The rename is on disk only when this succeeds.
+    error = errno;
+    ok = false;
   }
   close(parent);
-  return ok;
+  return ok ? Succeed(problem) : Fail(problem, error);
 }
 
-bool ConfinedFolder::CopyFile(const std::string& from, const std::string& to, size_t maxBytes) const {
+bool ConfinedFolder::CopyFile(const std::string& from, const std::string& to, size_t maxBytes,
+                              FileProblem* problem) const {
   std::vector<uint8_t> bytes;
-  if (!ReadFile(from, &bytes, maxBytes)) return false;
-  return WriteFileAtomic(to, bytes.data(), bytes.size());
+  if (!ReadFile(from, &bytes, maxBytes, problem)) return false;
+  return WriteFileAtomic(to, bytes.data(), bytes.size(), problem);
+}
+
+bool ConfinedFolder::RenameFile(const std::string& from, const std::string& to, FileProblem* problem) const {
+  std::string fromLeaf, toLeaf;
+  int fromParent = OpenParent(fd_, from, false, &fromLeaf);
+  if (fromParent < 0) return Fail(problem, errno);
+  // The source must be there before any folder of the new name is made.
+  struct stat info;
+  if (fstatat(fromParent, fromLeaf.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+    int error = errno;
+    close(fromParent);
+    return Fail(problem, error);
+  }
+  int toParent = OpenParent(fd_, to, true, &toLeaf);
+  if (toParent < 0) {
+    int error = errno;
+    close(fromParent);
+    return Fail(problem, error);
+  }
+  struct stat a, b;
+  const bool sameFolder =
+      fstat(fromParent, &a) == 0 && fstat(toParent, &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+  // Both folders changed: the new name's and the old name's (one folder is
+  // flushed once).
+  bool ok = StepGoesAhead("rename", to) && renameat(fromParent, fromLeaf.c_str(), toParent, toLeaf.c_str()) == 0 &&
+            FlushFolder(toParent, to) && (sameFolder || FlushFolder(fromParent, from));
+  int error = errno;
+  close(fromParent);
+  close(toParent);
+  return ok ? Succeed(problem) : Fail(problem, error);
 }
 
 std::string SaveFolder_DefaultPath(const char* gameName) {

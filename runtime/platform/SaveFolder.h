@@ -1,7 +1,6 @@
-// Folders that files are confined to: the save area of the game (the only
-// place the game may write) and the program's folder (where file_exists also
-// looks). A folder is opened once; every file below it is reached through the
-// kernel relative to that open folder, with openat2 and RESOLVE_BENEATH when
+// Folders that files are confined to: the save area of the game, the only
+// place the game reads and writes its files. A folder is opened once; every
+// file below it is reached through the kernel relative to that open folder, with openat2 and RESOLVE_BENEATH when
 // the kernel has it, else one component at a time with O_NOFOLLOW. So "..",
 // absolute paths and symlinks that point outside cannot leave the folder, even
 // if the text of a path was checked wrongly above this layer.
@@ -9,12 +8,19 @@
 // Relative names use '/' between components; a name that is empty, starts with
 // '/', or holds an empty, "." or ".." component is refused before the kernel is
 // asked.
+//
+// Files are opened for reading with O_NONBLOCK and checked on the opened
+// descriptor (platform/RegularFile.h): a pipe or a device standing where a
+// file should be is refused at once instead of blocking or never ending.
+// Every operation can say why it failed in an optional FileProblem.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "platform/RegularFile.h"
 
 class ConfinedFolder {
  public:
@@ -32,22 +38,34 @@ class ConfinedFolder {
   const std::string& Path() const { return path_; }
 
   // True when a regular file of that name can be opened for reading.
-  bool FileExists(const std::string& relative) const;
+  bool FileExists(const std::string& relative, FileProblem* problem = nullptr) const;
   // Removes the file; true on success.
-  bool DeleteFile(const std::string& relative) const;
-  // Reads the whole file; false when it cannot be opened or is larger than maxBytes.
-  bool ReadFile(const std::string& relative, std::vector<uint8_t>* bytes, size_t maxBytes) const;
+  bool DeleteFile(const std::string& relative, FileProblem* problem = nullptr) const;
+  // Reads the whole file; false when it cannot be opened, is not a regular
+  // file or is larger than maxBytes. Reads no more than the size it had when
+  // opened.
+  bool ReadFile(const std::string& relative, std::vector<uint8_t>* bytes, size_t maxBytes,
+                FileProblem* problem = nullptr) const;
   // Replaces the file atomically: creates the missing folders of the name,
   // writes a temporary file beside the target, flushes it to disk, renames it
   // over the target and flushes the folder. On any failure before the rename
   // the temporary file is removed and an earlier file of that name is left as
   // it was. A failed flush of the folder after the rename also returns false:
   // the new file is in place but might not survive a crash.
-  bool WriteFileAtomic(const std::string& relative, const void* data, size_t size) const;
+  bool WriteFileAtomic(const std::string& relative, const void* data, size_t size,
+                       FileProblem* problem = nullptr) const;
   // Copies a regular file of this folder to another name in it, through
   // WriteFileAtomic; false when the source cannot be read (or is larger than
   // maxBytes) or the write fails, the target then left as it was.
-  bool CopyFile(const std::string& from, const std::string& to, size_t maxBytes) const;
+  bool CopyFile(const std::string& from, const std::string& to, size_t maxBytes,
+                FileProblem* problem = nullptr) const;
+  // Gives an entry of this folder (a file, or a folder, so that a damaged
+  // entry can be set aside) another name in it: the missing folders of the
+  // new name are made, an earlier file of that name is replaced atomically
+  // (rename never follows a link of either name), and both folders are
+  // flushed. A failed flush after the rename also returns false, as in
+  // WriteFileAtomic.
+  bool RenameFile(const std::string& from, const std::string& to, FileProblem* problem = nullptr) const;
 
  private:
   int fd_ = -1;
@@ -60,7 +78,8 @@ class ConfinedFolder {
 // the rename and the fsync of the folder; in DeleteFile the delete; in
 // CopyFile those of the WriteFileAtomic it makes. With SaveFolder_FailFrom(n)
 // step n fails, and so does every step after it, as when the program is cut
-// off at that step: nothing after it reaches the disk. 0 (the default)
+// off at that step: nothing after it reaches the disk. RenameFile counts its
+// rename and the flush of each folder it changed. 0 (the default)
 // fails nothing. A failed step is reported on the hook below, if any.
 void SaveFolder_FailFrom(int64_t step);
 // The steps counted so far.
@@ -94,7 +113,7 @@ std::string Platform_CurrentDirectory();
 std::string Platform_ProgramFolder();
 // The running program's own file ("mobwright" when the system does not say).
 std::string Platform_ExecutablePath();
-// Whether a file exists and may be read.
+// Whether a file or folder exists and may be read (asks, opens nothing).
 bool Platform_FileReadable(const std::string& path);
 // Collapses "." and ".." and repeated '/' of an absolute path, without
 // touching the file system ("/a/b/../c" gives "/a/c"; ".." at the root stays

@@ -1,20 +1,11 @@
 // The debug information next to the game: "<game>.zudebug", the text of the
 // source lines that compiled functions start statements on, quoted by error
-// reports; and reading whole files for start-up.
-#include <fstream>
+// reports.
 #include <sstream>
 
 #include "code/ErrorContext.h"
+#include "platform/RegularFile.h"
 #include "run/RunnerInternal.h"
-
-bool ReadWholeFile(const std::string& path, std::string* out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  *out = buffer.str();
-  return static_cast<bool>(in) || in.eof();
-}
 
 namespace {
 
@@ -28,7 +19,13 @@ const char* SourceLine(const char* function, int line) {
 
 void LoadDebugInformation(const std::string& path) {
   std::string text;
-  if (!ReadWholeFile(path, &text)) return;
+  FileProblem problem;
+  if (!Platform_ReadRegularFile(path, kDebugInformationMaxBytes, &text, &problem)) {
+    if (problem.refusal != FileRefusal::kMissing)
+      DebugConsole().Output("%s: %s; error reports quote no source lines\n", path.c_str(),
+                            FileProblem_Text(problem).c_str());
+    return;
+  }
   std::istringstream lines(text);
   std::string line;
   while (std::getline(lines, line)) {

@@ -46,14 +46,12 @@ bool InputRecording_Open() {
   RunnerState& runner = p.state;
   std::string error;
   if (!runner.options.playbackFile.empty()) {
-    std::string script;
-    if (!ReadWholeFile(runner.options.playbackFile, &script)) {
-      std::fprintf(stderr, "mobwright: cannot read the playback script %s\n", runner.options.playbackFile.c_str());
-      runner.exitCode = 2;
-      return false;
-    }
-    if (!InputScript_Parse(script, &p.playback, &error)) {
-      std::fprintf(stderr, "mobwright: %s: %s\n", runner.options.playbackFile.c_str(), error.c_str());
+    if (!InputScript_ReadFile(runner.options.playbackFile, &p.playback, &error)) {
+      // On the debug console, and on standard error too when the debug
+      // output goes to a file (-output), for whoever started the run.
+      const char* path = runner.options.playbackFile.c_str();
+      DebugConsole().Output("The playback script %s cannot be used: %s\n", path, error.c_str());
+      if (p.output) std::fprintf(stderr, "mobwright: the playback script %s cannot be used: %s\n", path, error.c_str());
       runner.exitCode = 2;
       return false;
     }

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <sstream>
 
+#include "platform/RegularFile.h"
+
 namespace {
 
 struct KeyName {
@@ -195,6 +197,16 @@ bool InputScript_Parse(const std::string& text, std::vector<ScriptedEvent>* even
   std::stable_sort(events->begin(), events->end(),
                    [](const ScriptedEvent& x, const ScriptedEvent& y) { return x.frame < y.frame; });
   return true;
+}
+
+bool InputScript_ReadFile(const std::string& path, std::vector<ScriptedEvent>* events, std::string* error) {
+  std::string text;
+  FileProblem problem;
+  if (!Platform_ReadRegularFile(path, kInputScriptMaxBytes, &text, &problem)) {
+    *error = FileProblem_Text(problem);
+    return false;
+  }
+  return InputScript_Parse(text, events, error);
 }
 
 std::string InputScript_Line(int64_t frame, const PlatformEvent& e) {

@@ -34,6 +34,14 @@ struct ScriptedEvent {
   PlatformEvent event;
 };
 
+// Scripts are a few bytes an event: this holds millions of events, far more
+// than any recorded session, and a larger file is not a script.
+constexpr uint64_t kInputScriptMaxBytes = 64u << 20;
+
+// Reads and parses a script file (a regular file of at most
+// kInputScriptMaxBytes, opened without blocking); false with the reason, such
+// as "not a regular file" or "line N: ...", in *error.
+bool InputScript_ReadFile(const std::string& path, std::vector<ScriptedEvent>* events, std::string* error);
 // Parses a script; false with "line N: ..." in *error on a malformed line.
 bool InputScript_Parse(const std::string& text, std::vector<ScriptedEvent>* events, std::string* error);
 // One line of the script for an event (as -record writes it).

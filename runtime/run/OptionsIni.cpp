@@ -3,6 +3,17 @@
 #include <cctype>
 #include <sstream>
 
+#include "platform/RegularFile.h"
+
+bool OptionsIni_Read(const std::string& path, std::string* text, std::string* refusal) {
+  FileProblem problem;
+  refusal->clear();
+  if (Platform_ReadRegularFile(path, kOptionsIniMaxBytes, text, &problem)) return true;
+  text->clear();
+  if (problem.refusal != FileRefusal::kMissing) *refusal = FileProblem_Text(problem);
+  return false;
+}
+
 bool OptionsIni_Find(const std::string& text, const char* key, std::string* value) {
   bool found = false;
   std::istringstream lines(text);

@@ -4,8 +4,6 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -17,11 +15,16 @@
 #include "graphics/GraphicsState.h"
 #include "graphics/sdl/SdlRenderer.h"
 #include "io/Input.h"
+#include "platform/RegularFile.h"
 #include "platform/Window.h"
 #include "run/OptionsIni.h"
 #include "run/Runner.h"
 
 namespace {
+
+// splash.png is shown at its own size on the window: a picture of a few
+// megabytes at most; a larger file is not read.
+constexpr uint64_t kSplashMaxBytes = 16u << 20;
 
 struct RunnerGraphicsState {
   Renderer* renderer = nullptr;  // SDL's, on the window
@@ -151,8 +154,14 @@ bool RunnerGraphics_Screenshot(const char* path) {
 
 void RunnerGraphics_ShowSplash(const char* path) {
   RunnerGraphicsState& s = State();
-  std::ifstream in(path, std::ios::binary);
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<uint8_t> bytes;
+  FileProblem problem;
+  if (!Platform_ReadRegularFile(path, kSplashMaxBytes, &bytes, &problem)) {
+    // Most games have no splash picture: only a refused one is told.
+    if (problem.refusal != FileRefusal::kMissing)
+      DebugConsole().Output("splash.png could not be shown: %s\n", FileProblem_Text(problem).c_str());
+    return;
+  }
   DecodedImage image;
   std::string error;
   if (!s.renderer || bytes.empty() || !Png_DecodeRGBA(bytes.data(), bytes.size(), &image, &error)) {

@@ -45,6 +45,6 @@ void RunnerGraphics_FrameCounts(long* drawn, long* reused);
 // benchmarks that measure what leaving them saves). On by default; holds
 // from the next renderer made, or the current one.
 void RunnerGraphics_SetFrameReuse(bool reuse);
-// Shows "splash.png" while the game loads.
+// Shows "splash.png" while the game loads, when there is one.
 void RunnerGraphics_ShowSplash(const char* path);
 void RunnerGraphics_Shutdown();

@@ -4,6 +4,7 @@
 // information (DebugInformation.cpp) hand each other.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <unordered_map>
@@ -31,11 +32,16 @@ struct RunnerPrivate {
 };
 RunnerPrivate& Private();
 
-// A whole file's bytes; false when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string* out);
+// The game data file that -game (or data.win beside the program) names: the
+// editor's is a few megabytes; far larger is not a game of this runtime, and
+// it is held in memory whole.
+constexpr uint64_t kGameDataMaxBytes = 512u << 20;
+// "<game>.zudebug": a line of text per statement of the game's code.
+constexpr uint64_t kDebugInformationMaxBytes = 64u << 20;
 
 // Reads "<game>.zudebug" ("function\tline\ttext" lines) and lets error
-// reports quote those lines.
+// reports quote those lines. A missing file is quietly left out; one that is
+// refused (not a regular file, too large) is named on the debug console.
 void LoadDebugInformation(const std::string& path);
 
 // Every input event, from the window or from a playback script, goes through

@@ -14,10 +14,12 @@
 #include "io/Input.h"
 #include "library/Dialogs.h"
 #include "object/Instance.h"
+#include "platform/RegularFile.h"
 #include "platform/SaveFolder.h"
 #include "platform/Window.h"
 #include "run/Builtins.h"
 #include "run/EventLists.h"
+#include "run/OptionsIni.h"
 #include "run/Runner.h"
 #include "run/RunnerAudio.h"
 #include "run/RunnerGraphics.h"
@@ -115,11 +117,13 @@ bool RunnerLoadGame(CompiledCodeProvider provider) {
   runner.gameFolder = FolderOf(runner.gameFileName);
   std::string ini = runner.gameFolder + "options.ini";
   StartupLog(StartupLine::CheckingIni, ini.c_str());
-  std::string iniText;
-  if (Platform_FileReadable(ini) && ReadWholeFile(ini, &iniText))
+  std::string iniText, iniRefusal;
+  if (OptionsIni_Read(ini, &iniText, &iniRefusal)) {
     Private().iniSleepMargin = SleepMargin_FromOptionsIni(iniText);
-  else
+  } else {
+    if (!iniRefusal.empty()) StartupLog(StartupLine::IniRefused, ini.c_str(), iniRefusal.c_str());
     StartupLog(StartupLine::NoIni, ini.c_str());
+  }
   // The command line's -scale wins over the Scale= line of options.ini.
   const int iniScale = RunnerGraphics_ScaleFromOptionsIni(iniText);
   runner.windowScale = runner.options.scale > 0 ? runner.options.scale : iniScale > 0 ? iniScale : 1;
@@ -128,18 +132,19 @@ bool RunnerLoadGame(CompiledCodeProvider provider) {
   size_t dot = debugFile.find_last_of('.');
   if (dot != std::string::npos && dot > debugFile.find_last_of('/') + 1) debugFile.erase(dot);
   debugFile += ".zudebug";
-  if (Platform_FileReadable(debugFile)) LoadDebugInformation(debugFile);
+  LoadDebugInformation(debugFile);
 
   StartupLog(StartupLine::ReadingData, runner.gameFileName.c_str());
   if (embedded) {
     runner.data = info.gameData;
     runner.dataSize = info.gameDataSize;
-  } else if (ReadWholeFile(runner.gameFileName, &runner.ownedData)) {
+  } else if (FileProblem problem;
+             Platform_ReadRegularFile(runner.gameFileName, kGameDataMaxBytes, &runner.ownedData, &problem)) {
     runner.data = reinterpret_cast<const uint8_t*>(runner.ownedData.data());
     runner.dataSize = runner.ownedData.size();
     StartupLog(StartupLine::LoadedDataFile, runner.gameFileName.c_str(), static_cast<int>(runner.dataSize));
   } else {
-    StartupLog(StartupLine::DataFileUnreadable, runner.gameFileName.c_str());
+    StartupLog(StartupLine::DataFileUnreadable, runner.gameFileName.c_str(), FileProblem_Text(problem).c_str());
   }
   if (!runner.data || runner.dataSize == 0) {
     StartupLog(StartupLine::GameNotFound, runner.gameFileName.c_str());
@@ -274,7 +279,7 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
   StartupLog(StartupLine::ProcessMessages);
   Platform_ProcessMessages();
   StartupLog(StartupLine::Splash);
-  if (Platform_FileReadable(runner.gameFolder + "splash.png")) RunnerGraphics_ShowSplash((runner.gameFolder + "splash.png").c_str());
+  RunnerGraphics_ShowSplash((runner.gameFolder + "splash.png").c_str());
   StartupLog(StartupLine::StartFrame);
   StartupLog(StartupLine::CreateTextures);
   StartupLog(StartupLine::RemoteInterface);

@@ -16,10 +16,12 @@ constexpr StartupLogEntry kStartupLog[] = {
     {StartupLine::LoadGame, "RunnerLoadGame: %s\n", true},  // the data file (the program, when embedded)
     {StartupLine::LoadedCode, "RunnerLoadGame() - %s\n", true},
     {StartupLine::CheckingIni, "Checking if INIFile %s Exists\n", true},
+    {StartupLine::IniRefused, "Ignoring INI File %s: %s\n", false},  // there, but not a regular file or too large
     {StartupLine::NoIni, "!!!!No INI File %s\n", false},  // no options.ini beside the data
     {StartupLine::ReadingData, "Reading File %s\n", true},
     {StartupLine::LoadedDataFile, "Loaded File %s(%d)\n", false},     // -game: read from a file
-    {StartupLine::DataFileUnreadable, "FAILED to load File %s\n", false},
+    // -game: why the file was not read (no such file, not a regular file, too large).
+    {StartupLine::DataFileUnreadable, "FAILED to load File %s: %s\n", false},
     {StartupLine::GameNotFound, "Unable to find game!!: %s\n", false},
     {StartupLine::NotGameData, "The game data of %s is not a game data file (no FORM)\n", false},
     {StartupLine::GameDataFound, "IFF wad found\n", true},

@@ -10,6 +10,7 @@ enum class StartupLine {
   LoadGame,
   LoadedCode,
   CheckingIni,
+  IniRefused,
   NoIni,
   ReadingData,
   LoadedDataFile,

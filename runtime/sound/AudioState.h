@@ -32,6 +32,10 @@ constexpr int OGG_BUFFER_COUNT = 2;
 // The streaming thread looks at its streams this often; far below the length
 // of a half, so a played buffer is refilled long before the other runs dry.
 constexpr int OGG_POLL_MILLISECONDS = 5;
+// A music track file is opened only when at most this large: hours of Vorbis
+// audio, far past any game's track. The file is streamed from disk, and a
+// larger one (or one that grows while it plays) is no track of the game.
+constexpr uint64_t OGG_FILE_MAX_BYTES = 256u << 20;
 // Fades step once per frame at the room speed; with no room, at this rate.
 constexpr int DEFAULT_FADE_FRAMES_PER_SECOND = 30;
 

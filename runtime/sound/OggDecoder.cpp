@@ -16,53 +16,53 @@ struct OggDecoder::VorbisFileHolder {
 
 namespace {
 
-// ---- Callbacks over a byte range in memory ----
-// Every position is checked against the size by subtraction, never by adding
-// to the position first, so no request can read past the end.
+// The library keeps positions as signed 64-bit numbers; a source is refused
+// past this size, so position arithmetic cannot overflow.
+constexpr uint64_t kMaxSourceBytes = uint64_t{1} << 62;
 
-size_t MemRead(void* out, size_t size, size_t count, void* datasource) {
+// ---- Callbacks over a byte range in memory or a file ----
+// Every position is checked against the size by subtraction, never by adding
+// to the position first, so no request can read past the end. A file is read
+// as if it ended at its size, whatever it holds beyond.
+
+size_t SourceRead(void* out, size_t size, size_t count, void* datasource) {
   auto* src = static_cast<OggDecoder::Source*>(datasource);
   if (size == 0 || count == 0 || src->position >= src->size) return 0;
-  size_t left = src->size - src->position;
-  size_t items = left / size;
+  uint64_t items = (src->size - src->position) / size;
   if (items > count) items = count;
-  std::memcpy(out, src->data + src->position, items * size);
-  src->position += items * size;
-  return items;
+  if (!src->file) {
+    std::memcpy(out, src->data + src->position, static_cast<size_t>(items) * size);
+    src->position += items * size;
+    return static_cast<size_t>(items);
+  }
+  size_t got = std::fread(out, size, static_cast<size_t>(items), src->file);
+  // A partial item still moved the file on; the position follows the file.
+  off_t now = ftello(src->file);
+  src->position = now >= 0 ? static_cast<uint64_t>(now) : src->size;
+  return got;
 }
 
-int MemSeek(void* datasource, ogg_int64_t offset, int whence) {
+int SourceSeek(void* datasource, ogg_int64_t offset, int whence) {
   auto* src = static_cast<OggDecoder::Source*>(datasource);
+  // At most kMaxSourceBytes: every sum below stays in range.
+  const ogg_int64_t size = static_cast<ogg_int64_t>(src->size);
   ogg_int64_t base;
   switch (whence) {
     case SEEK_SET: base = 0; break;
     case SEEK_CUR: base = static_cast<ogg_int64_t>(src->position); break;
-    case SEEK_END: base = static_cast<ogg_int64_t>(src->size); break;
+    case SEEK_END: base = size; break;
     default: return -1;
   }
-  // base and size are at most SIZE_MAX; both comparisons stay in range.
   if (offset < -base) return -1;
-  if (offset > static_cast<ogg_int64_t>(src->size) - base) return -1;
-  src->position = static_cast<size_t>(base + offset);
+  if (offset > size - base) return -1;
+  const ogg_int64_t target = base + offset;
+  if (src->file && fseeko(src->file, static_cast<off_t>(target), SEEK_SET) != 0) return -1;
+  src->position = static_cast<uint64_t>(target);
   return 0;
 }
 
-long MemTell(void* datasource) {
+long SourceTell(void* datasource) {
   return static_cast<long>(static_cast<OggDecoder::Source*>(datasource)->position);
-}
-
-// ---- Callbacks over an open file ----
-
-size_t FileRead(void* out, size_t size, size_t count, void* datasource) {
-  return std::fread(out, size, count, static_cast<OggDecoder::Source*>(datasource)->file);
-}
-
-int FileSeek(void* datasource, ogg_int64_t offset, int whence) {
-  return fseeko(static_cast<OggDecoder::Source*>(datasource)->file, static_cast<off_t>(offset), whence);
-}
-
-long FileTell(void* datasource) {
-  return static_cast<long>(ftello(static_cast<OggDecoder::Source*>(datasource)->file));
 }
 
 // Closing is done by OggDecoder::Close, so that a failed open (after which
@@ -83,14 +83,19 @@ int OggDecoder::OpenMemory(const uint8_t* data, size_t size) {
   source_ = Source{};
   source_.data = data;
   source_.size = data ? size : 0;
+  if (source_.size > kMaxSourceBytes) source_ = Source{};
   return OpenWithSource();
 }
 
-int OggDecoder::OpenFile(FILE* file) {
+int OggDecoder::OpenFile(FILE* file, uint64_t size) {
   Close();
   source_ = Source{};
   source_.file = file;
-  if (!file) return OV_EREAD;
+  source_.size = size;
+  if (!file || size > kMaxSourceBytes) {
+    Close();
+    return OV_EREAD;
+  }
   return OpenWithSource();
 }
 
@@ -99,12 +104,7 @@ int OggDecoder::OpenWithSource() {
     Close();
     return OV_EFAULT;
   }
-  ov_callbacks callbacks;
-  if (source_.file) {
-    callbacks = {FileRead, FileSeek, NoClose, FileTell};
-  } else {
-    callbacks = {MemRead, MemSeek, NoClose, MemTell};
-  }
+  ov_callbacks callbacks = {SourceRead, SourceSeek, NoClose, SourceTell};
   std::memset(&vf_->file, 0, sizeof(vf_->file));
   int rc = ov_open_callbacks(&source_, &vf_->file, nullptr, 0, callbacks);
   if (rc != 0) {

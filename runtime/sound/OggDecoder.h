@@ -19,9 +19,11 @@ class OggDecoder {
   // Opens a stream over bytes that stay owned by the caller and must outlive
   // the decoder. Returns 0, or libvorbisfile's negative error code.
   int OpenMemory(const uint8_t* data, size_t size);
-  // Takes ownership of an open file (closed by Close, also on failure).
+  // Takes ownership of an open file (closed by Close, also on failure) and
+  // reads its first `size` bytes only, as if the file ended there: a file
+  // that grows while it plays is read no further than it was checked.
   // Returns 0, or libvorbisfile's negative error code.
-  int OpenFile(FILE* file);
+  int OpenFile(FILE* file, uint64_t size);
   void Close();
   bool IsOpen() const { return open_; }
 
@@ -45,10 +47,11 @@ class OggDecoder {
   bool Failed() const { return failed_; }
 
   // The byte source behind the callbacks; public so the C callbacks can reach it.
+  // Both kinds are read within [0, size).
   struct Source {
     const uint8_t* data = nullptr;  // memory source
-    size_t size = 0;
-    size_t position = 0;
+    uint64_t size = 0;
+    uint64_t position = 0;
     FILE* file = nullptr;  // file source
   };
 

@@ -9,11 +9,11 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cerrno>
 #include <string>
 #include <vector>
 
 #include "base/Console.h"
+#include "platform/RegularFile.h"
 #include "sound/AudioState.h"
 
 namespace {
@@ -118,17 +118,24 @@ std::unique_ptr<OggDecoder> OggStream_OpenSound(CSound& sound) {
     rc = decoder->OpenMemory(file.data, file.size);
   } else {
     std::string path = SoundFilePath(sound);
-    FILE* f = std::fopen(path.c_str(), "rb");
+    RegularFile file;
+    FileProblem problem;
+    uint64_t size = 0;
+    std::FILE* f = nullptr;
+    if (file.Open(path, OGG_FILE_MAX_BYTES, &problem)) {
+      size = file.Size();
+      f = file.ReleaseStream(&problem);
+    }
     if (!f) {
-      if (errno == ENOENT || errno == ENOTDIR) {
+      if (problem.refusal == FileRefusal::kMissing) {
         DebugConsole().Output("COggAudio::PlaySound- could not find audio file for sound %s\n", sound.name.c_str());
       } else {
-        DebugConsole().Output("Could not open Ogg file %s\n", path.c_str());
+        DebugConsole().Output("Could not open Ogg file %s: %s\n", path.c_str(), FileProblem_Text(problem).c_str());
       }
       return nullptr;
     }
     shownName = path;
-    rc = decoder->OpenFile(f);
+    rc = decoder->OpenFile(f, size);
   }
   if (rc != 0) {
     DebugConsole().Output("Could not open Ogg file %s\n", shownName.c_str());

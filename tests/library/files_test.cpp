@@ -1,9 +1,11 @@
 // Files in the save area: where names are placed, working_directory,
-// file_exists and file_delete, and escape attempts (.., absolute paths,
-// symlinks) refused by both ways of opening files beneath the save area.
+// file_exists, file_delete, file_rename and file_last_error, what stands
+// where a file should be, and escape attempts (.., absolute paths, symlinks)
+// refused by both ways of opening files beneath the save area.
 #include <filesystem>
 
 #include "SaveAreaFixture.h"
+#include "WithinDeadline.h"
 #include "base/Console.h"
 #include "library/SecureMap.h"
 
@@ -183,10 +185,31 @@ TEST_P(FilesTest, DefaultWorkingDirectoryIsTheProgramFolder) {
   std::string folder = WorkingDirectoryVariable();
   ASSERT_FALSE(folder.empty());
   EXPECT_EQ(folder.back(), '/');
-  // file_exists also finds files of the program's folder: the test program itself.
   std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
   EXPECT_EQ(folder, self.parent_path().string() + "/");
-  EXPECT_TRUE(Exists(folder + self.filename().string()));
+  // The program's own folder is not looked in: the test program lies there.
+  EXPECT_FALSE(Exists(folder + self.filename().string()));
+  EXPECT_EQ(Call("file_last_error").Text(), "no such file");
+}
+
+// file_exists finds files of the save area only: an index and a half-done
+// save's marker lying beside the program (as the editor's own files do in its
+// build folder) are not the user's save. They are put in a folder of this
+// process's own below the program's folder.
+TEST_P(FilesTest, FilesBesideTheProgramAreNotFound) {
+  const std::string program = Platform_ProgramFolder();
+  Files_SetWorkingDirectory(program.c_str());
+  const std::string own = "files_test_" + std::to_string(getpid()) + "/";
+  for (const std::string& name : {own + "frame1_data.dat", own + "copies/save_under_way"}) {
+    std::filesystem::create_directories(std::filesystem::path(program + name).parent_path());
+    WriteWholeFile(program + name, PlantOutside("planted"));
+    EXPECT_FALSE(Exists(program + name)) << name;
+    EXPECT_EQ(Load(program + name), -1) << name;
+    EXPECT_EQ(Call("file_write_text", {program + name, "saved"}).Real(), 1) << name;
+    EXPECT_TRUE(Exists(program + name)) << name;
+    EXPECT_EQ(ReadWholeFile(save_ + name), "saved");
+  }
+  std::filesystem::remove_all(program + own);
 }
 
 TEST_P(FilesTest, DeleteRemovesOnlyFilesOfTheSaveArea) {
@@ -292,6 +315,113 @@ TEST_P(FilesTest, NothingIsPlacedWhileNoSaveAreaIsOpen) {
   EXPECT_EQ(Load(work_ + "x.dat"), -1);
   EXPECT_FALSE(Exists(work_ + "x.dat"));
   EXPECT_NE(console_.Text().find("Error! not allowing save"), std::string::npos);
+  EXPECT_EQ(Call("file_last_error").Text(), "no save folder");
+}
+
+// file_rename moves a file or a folder within the save area: over an older
+// file, into folders it makes, a folder standing where a file should be set
+// aside; never from or to a place outside.
+TEST_P(FilesTest, RenameMovesFilesAndFoldersWithinTheSaveArea) {
+  ASSERT_EQ(Call("file_write_text", {work_ + "new", "new"}).Real(), 1);
+  ASSERT_EQ(Call("file_write_text", {work_ + "copies/old", "old"}).Real(), 1);
+  EXPECT_EQ(Call("file_rename", {work_ + "new", work_ + "copies/old"}).Real(), 1);
+  EXPECT_EQ(ReadWholeFile(save_ + "copies/old"), "new");
+  EXPECT_FALSE(Exists(work_ + "new"));
+  EXPECT_EQ(Call("file_rename", {"copies/old", "a/b/c"}).Real(), 1);
+  EXPECT_EQ(ReadWholeFile(save_ + "a/b/c"), "new");
+
+  std::filesystem::create_directories(save_ + "frame1_data.dat/inside");
+  EXPECT_EQ(Call("file_rename", {work_ + "frame1_data.dat", work_ + "copies/damaged"}).Real(), 1);
+  EXPECT_TRUE(std::filesystem::is_directory(save_ + "copies/damaged/inside"));
+  EXPECT_FALSE(std::filesystem::exists(save_ + "frame1_data.dat"));
+
+  PlantOutside("keep.dat");
+  const struct {
+    std::string from, to;
+  } refused[] = {{outside_ + "keep.dat", work_ + "in.dat"}, {work_ + "a/b/c", outside_ + "out.dat"},
+                 {"../outside/keep.dat", "in.dat"}, {work_ + "missing", work_ + "x"}};
+  for (const auto& r : refused) EXPECT_EQ(Call("file_rename", {r.from, r.to}).Real(), 0) << r.from << " " << r.to;
+  EXPECT_TRUE(std::filesystem::exists(outside_ + "keep.dat"));
+  EXPECT_FALSE(std::filesystem::exists(outside_ + "out.dat"));
+  EXPECT_FALSE(std::filesystem::exists(save_ + "in.dat"));
+  EXPECT_EQ(ReadWholeFile(save_ + "a/b/c"), "new");
+}
+
+// file_last_error names the cause of the last file built-in's failure and is
+// emptied by the next success.
+TEST_P(FilesTest, LastErrorSaysWhyTheLastFileBuiltinFailed) {
+  Call("ds_map_secure_save", {Call("ds_map_create"), work_ + "good.dat"});
+  std::string foreign;
+  {
+    std::lock_guard<std::mutex> lock(DsMutex());
+    foreign = SecureMap_Encode(-1, SecureMap_MachineTag("another machine"));
+  }
+  WriteWholeFile(save_ + "foreign.dat", foreign);
+  WriteWholeFile(save_ + "damaged.dat", SecureMap_ThisMachineTag() + "@@@@");
+  WriteWholeFile(save_ + "short.dat", "eyB9AA==");
+  std::filesystem::create_directories(save_ + "folder");
+  ASSERT_TRUE(NotAFile_Make(NotAFile::kOversized, save_ + "big", kFilesMaxCopyBytes));
+  const int map = static_cast<int>(Call("ds_map_create").Real());
+  const struct {
+    const char* call;
+    std::vector<Cell> args;
+    const char* error;
+  } cases[] = {
+      {"file_exists", {work_ + "missing"}, "no such file"},
+      {"file_exists", {work_ + "good.dat"}, ""},
+      {"file_exists", {work_ + "folder"}, "not a regular file"},
+      {"file_exists", {outside_ + "x"}, "outside the save folder"},
+      {"ds_map_secure_load", {work_ + "foreign.dat"}, "not a save file of this machine"},
+      {"ds_map_secure_load", {work_ + "good.dat"}, ""},
+      {"ds_map_secure_load", {work_ + "damaged.dat"}, "damaged"},
+      {"ds_map_secure_load", {work_ + "short.dat"}, "damaged"},
+      {"ds_map_secure_load", {work_ + "big"}, "larger than 67108864 bytes"},
+      {"file_copy", {work_ + "big", work_ + "copy"}, "larger than 67108864 bytes"},
+      {"file_copy", {work_ + "good.dat", work_ + "copy"}, ""},
+      {"file_copy", {work_ + "good.dat", work_ + "folder"}, "not a regular file"},
+      {"file_delete", {work_ + "missing"}, "no such file"},
+      {"file_delete", {work_ + "copy"}, ""},
+      {"file_write_text", {work_ + "folder", "text"}, "not a regular file"},
+      {"file_write_text", {"../outside/x", "text"}, "outside the save folder"},
+      {"file_rename", {work_ + "missing", work_ + "x"}, "no such file"},
+      {"ds_map_secure_save", {map, work_ + "folder"}, "not a regular file"},
+      {"ds_map_secure_save", {map, work_ + "saved.dat"}, ""},
+  };
+  for (const auto& c : cases) {
+    Call(c.call, c.args);
+    EXPECT_EQ(Call("file_last_error").Text(), c.error) << c.call << "(" << c.args[0].Text() << ")";
+  }
+  // A disk that refuses a step of the write.
+  SaveFolder_FailFrom(SaveFolder_StepCount() + 2);
+  EXPECT_EQ(Call("file_write_text", {work_ + "x", "text"}).Real(), 0);
+  SaveFolder_FailFrom(0);
+  EXPECT_EQ(Call("file_last_error").Text(), "the disk refused it: Input/output error");
+}
+
+// A pipe, a device, a folder or a file past the limit in place of a save
+// file: loading, copying and asking for it give up at once, and say why.
+TEST_P(FilesTest, WhatIsNotARegularFileIsRefusedWithoutBlocking) {
+  for (NotAFile kind : kEveryNotAFile) {
+    const std::string name = std::string(NotAFile_Name(kind)) + ".dat";
+    ASSERT_TRUE(NotAFile_Make(kind, save_ + name, kSecureMapMaxFileBytes)) << name;
+    std::optional<std::string> outcome = RunWithinDeadline([&] {
+      // Each call, then its error: one statement each, in this order.
+      std::string text = std::to_string(Load(work_ + name));
+      text += " " + Call("file_last_error").Text();
+      text += " / " + std::to_string(static_cast<int>(Call("file_copy", {work_ + name, work_ + "c"}).Real()));
+      text += " " + Call("file_last_error").Text();
+      return text + " / " + std::to_string(static_cast<int>(Call("file_exists", {work_ + name}).Real()));
+    });
+    ASSERT_TRUE(outcome.has_value()) << name << ": blocked or crashed";
+    // The link to /dev/zero leads out of the save area (the kernel's check),
+    // or is a link that the fallback walk does not follow.
+    std::string reason = kind == NotAFile::kOversized ? "larger than 67108864 bytes"
+                         : kind != NotAFile::kDevice  ? "not a regular file"
+                         : GetParam()                 ? "a symbolic link, not followed"
+                                                      : "outside the save folder";
+    std::string exists = kind == NotAFile::kOversized ? "1" : "0";
+    EXPECT_EQ(*outcome, "-1 " + reason + " / 0 " + reason + " / " + exists) << name;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(OpenBeneath, FilesTest, ::testing::Values(false, true),

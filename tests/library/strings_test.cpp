@@ -43,6 +43,58 @@ TEST_F(StringsTest, IsRealAndIsStringTellKinds) {
   EXPECT_EQ(Call("is_string", {""}).Real(), 1);
   EXPECT_EQ(Call("is_string", {7}).Real(), 0);
   EXPECT_EQ(Call("is_string", {Cell()}).Real(), 0);
+  EXPECT_EQ(Call("is_undefined", {Cell()}).Real(), 1);
+  EXPECT_EQ(Call("is_undefined", {0}).Real(), 0);
+  EXPECT_EQ(Call("is_undefined", {""}).Real(), 0);
+  EXPECT_EQ(Call("is_undefined", {"undefined"}).Real(), 0);
+  // A key a map does not hold gives undefined.
+  Cell map = Call("ds_map_create");
+  EXPECT_EQ(Call("is_undefined", {Call("ds_map_find_value", {map, "no such key"})}).Real(), 1);
+  Call("ds_map_destroy", {map});
+}
+
+// string_copy counts characters as string_length does: "é" and "€" are one
+// each, whatever their bytes.
+TEST_F(StringsTest, StringCopyTakesCharactersFromAOneBasedIndex) {
+  const char* const text = "a\xc3\xa9\xe2\x82\xac" "bc";  // a é € b c
+  const struct {
+    double index, count;
+    const char* part;
+  } cases[] = {
+      {1, 1, "a"},
+      {2, 2, "\xc3\xa9\xe2\x82\xac"},
+      {3, 100, "\xe2\x82\xac" "bc"},
+      {5, 1, "c"},
+      {6, 1, ""},              // past the end
+      {0, 2, "a\xc3\xa9"},     // below 1 counts as 1
+      {-7, 1, "a"},
+      {2, 0, ""},              // no count, nothing
+      {2, -3, ""},
+      {2.9, 1.9, "\xc3\xa9"},  // whole numbers toward zero
+      {1, 0.5, ""},
+      {1e300, 1, ""},
+      {1, 1e300, "a\xc3\xa9\xe2\x82\xac" "bc"},
+      {std::nan(""), 1, "a"},
+      {1, std::nan(""), ""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Call("string_copy", {text, c.index, c.count}).Text(), c.part) << c.index << ", " << c.count;
+  EXPECT_EQ(Call("string_copy", {"", 1, 1}).Text(), "");
+  EXPECT_EQ(Call("string_copy", {"abc", "2", "1"}).Text(), "b");  // numbers as text are read as numbers
+}
+
+TEST_F(StringsTest, StringDigitsKeepsOnlyAsciiDigits) {
+  const struct {
+    const char *text, *digits;
+  } cases[] = {
+      {"2026-12-06 14:05", "202612061405"},
+      {"no digits", ""},
+      {"", ""},
+      {"-1.5e3", "153"},
+      {"\xd9\xa3 7", "7"},  // other scripts' digits are not ASCII digits
+      {"0123456789", "0123456789"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Call("string_digits", {c.text}).Text(), c.digits) << c.text;
 }
 
 TEST_F(StringsTest, StringPosCountsCharactersFromOne) {

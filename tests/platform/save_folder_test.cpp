@@ -1,6 +1,7 @@
-// The save folder's atomic write, copy and delete, and the failure seam that
-// tests of interrupted saves use: each step that changes files is counted,
-// and from the chosen step on every step fails.
+// The save folder's atomic write, copy, rename and delete, the failure seam
+// that tests of interrupted saves use (each step that changes files is
+// counted, and from the chosen step on every step fails), and what stands in
+// the folder where a file should be.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "TempFolder.h"
+#include "WithinDeadline.h"
 #include "platform/SaveFolder.h"
 
 namespace fs = std::filesystem;
@@ -147,6 +149,91 @@ TEST_F(SaveFolderTest, CopyGivesTheSameBytesAndKeepsTheTargetWhenItCannot) {
   // Names that would leave the folder are refused.
   EXPECT_FALSE(folder_.CopyFile("from", "../outside", 64));
   EXPECT_FALSE(folder_.CopyFile("../save/from", "again", 64));
+}
+
+// A pipe, a device, a folder or a file past the limit in place of a save
+// file: reading, copying and asking for it give up at once, with the reason,
+// both through openat2 and through the fallback walk. The device is a link
+// to /dev/zero, which the kernel refuses as leading out of the folder (and
+// the walk, which follows no link, as a link).
+TEST_F(SaveFolderTest, WhatIsNotARegularFileIsRefusedWithoutBlocking) {
+  constexpr size_t kLimit = 64;
+  for (bool fallback : {false, true}) {
+    const bool previous = SaveFolder_ForceFallback(fallback);
+    for (NotAFile kind : kEveryNotAFile) {
+      const std::string name = std::string(fallback ? "walk " : "openat2 ") + NotAFile_Name(kind);
+      ASSERT_TRUE(NotAFile_Make(kind, path_ + name, kLimit)) << name;
+      std::optional<std::string> outcome = RunWithinDeadline([&] {
+        std::vector<uint8_t> bytes;
+        FileProblem read, exists, copy;
+        bool any = folder_.ReadFile(name, &bytes, kLimit, &read) || folder_.CopyFile(name, "copy", kLimit, &copy);
+        folder_.FileExists(name, &exists);
+        return std::string(any ? "read " : "") + FileProblem_Text(read) + " / " + FileProblem_Text(copy) + " / " +
+               FileProblem_Text(exists);
+      });
+      ASSERT_TRUE(outcome.has_value()) << name << ": blocked or crashed";
+      std::string reason = kind == NotAFile::kOversized ? "larger than 64 bytes"
+                           : kind != NotAFile::kDevice ? "not a regular file"
+                           : fallback                  ? "a symbolic link, not followed"
+                                                       : "outside the save folder";
+      // Only the size limit lets file_exists say yes: it asks about the kind.
+      std::string exists = kind == NotAFile::kOversized ? "" : reason;
+      EXPECT_EQ(*outcome, reason + " / " + reason + " / " + exists) << name;
+    }
+    SaveFolder_ForceFallback(previous);
+  }
+  EXPECT_FALSE(fs::exists(path_ + "copy"));
+}
+
+// A rename moves a file or a folder to a new name in the folder, making the
+// folders of the new name and replacing a file there; the old name is gone.
+TEST_F(SaveFolderTest, RenameMovesFilesAndFoldersAndReplacesTheTarget) {
+  ASSERT_TRUE(Write("index.dat", "new"));
+  ASSERT_TRUE(Write("copies/index.dat", "old"));
+  FileProblem problem;
+  EXPECT_TRUE(folder_.RenameFile("index.dat", "copies/index.dat", &problem)) << FileProblem_Text(problem);
+  EXPECT_EQ(ReadWhole(path_ + "copies/index.dat"), "new");
+  EXPECT_FALSE(fs::exists(path_ + "index.dat"));
+
+  fs::create_directories(path_ + "damaged/inside");
+  EXPECT_TRUE(folder_.RenameFile("damaged", "aside/damaged.1", &problem)) << FileProblem_Text(problem);
+  EXPECT_TRUE(fs::is_directory(path_ + "aside/damaged.1/inside"));
+  EXPECT_EQ(Names(path_), (std::vector<std::string>{"aside", "copies"}));
+
+  const struct {
+    const char *from, *to, *reason;
+  } refused[] = {
+      {"missing", "made/x", "no such file"},
+      {"copies/index.dat", "../outside", "outside the save folder"},
+      {"../save/copies/index.dat", "x", "outside the save folder"},
+      {"copies/index.dat", "/tmp/x", "outside the save folder"},
+  };
+  for (const auto& r : refused) {
+    EXPECT_FALSE(folder_.RenameFile(r.from, r.to, &problem)) << r.from;
+    EXPECT_EQ(FileProblem_Text(problem), r.reason) << r.from;
+  }
+  // Nothing was made for a rename that could not happen.
+  EXPECT_EQ(Names(path_), (std::vector<std::string>{"aside", "copies"}));
+}
+
+// The rename and the flushes of both folders are steps of the seam; cut off
+// at the rename, both names are as they were.
+TEST_F(SaveFolderTest, RenameStepsAreCountedAndACutRenameChangesNothing) {
+  ASSERT_TRUE(Write("a", "1"));
+  int64_t before = SaveFolder_StepCount();
+  ASSERT_TRUE(folder_.RenameFile("a", "b"));
+  EXPECT_EQ(SaveFolder_StepCount() - before, 2);  // rename, fsync folder
+  before = SaveFolder_StepCount();
+  ASSERT_TRUE(folder_.RenameFile("b", "sub/a"));
+  EXPECT_EQ(SaveFolder_StepCount() - before, 3);  // rename, fsync of both folders
+  SaveFolder_FailFrom(SaveFolder_StepCount() + 1);
+  FileProblem problem;
+  EXPECT_FALSE(folder_.RenameFile("sub/a", "c", &problem));
+  EXPECT_EQ(FileProblem_Text(problem), "the disk refused it: Input/output error");
+  ASSERT_EQ(g_Failed.size(), 1u);
+  EXPECT_EQ(g_Failed[0].kind, "rename");
+  EXPECT_EQ(ReadWhole(path_ + "sub/a"), "1");
+  EXPECT_FALSE(fs::exists(path_ + "c"));
 }
 
 }  // namespace

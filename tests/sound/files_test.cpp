@@ -1,8 +1,13 @@
 // Where sound data comes from: files next to the program, embedded bytes, and
-// what happens when a file is missing or damaged. Also the decoder on bytes.
+// what happens when a file is missing, damaged or not a file at all. Also the
+// decoder on bytes and on a file read within a size.
+#include <cstdio>
 #include <cstring>
 
 #include "AudioTestSupport.h"
+#include "TempFolder.h"
+#include "WithinDeadline.h"
+#include "sound/AudioState.h"
 #include "sound/OggDecoder.h"
 
 TEST(SoundKindFlags, FromTheFlagsWord) {
@@ -61,6 +66,26 @@ TEST_F(AudioTest, EmptyFileIsRefused) {
   StartLoopback();
   EXPECT_EQ(Audio_PlaySound(s, 1, false), -1);
   EXPECT_NE(Log().find("ov_open error"), std::string::npos);
+}
+
+// A pipe, a device, a folder or a file past the limit in place of a music
+// track plays nothing, at once, and the debug output names the file and why.
+TEST_F(AudioTest, WhatIsNotARegularFileIsNotPlayedAndNothingBlocks) {
+  for (NotAFile kind : kEveryNotAFile) {
+    const std::string name = "msc_NotAFile" + std::to_string(static_cast<int>(kind));
+    const std::string path = folder_ + "/" + name + ".ogg";
+    ASSERT_TRUE(NotAFile_Make(kind, path, OGG_FILE_MAX_BYTES)) << path;
+    const int s = AddSoundEntry(name, 100);
+    std::optional<std::string> outcome = RunWithinDeadline([&] {
+      Audio_InitWith(Audio_LoopbackOptions(TEST_RATE));
+      std::string played = std::to_string(Audio_PlaySound(s, 1, false));
+      return played + "\n" + Log();
+    });
+    ASSERT_TRUE(outcome.has_value()) << NotAFile_Name(kind) << ": blocked or crashed";
+    const std::string reason = kind == NotAFile::kOversized ? "larger than 268435456 bytes" : "not a regular file";
+    EXPECT_EQ(outcome->rfind("-1\n", 0), 0u) << *outcome;
+    EXPECT_NE(outcome->find("Could not open Ogg file " + path + ": " + reason + "\n"), std::string::npos) << *outcome;
+  }
 }
 
 TEST_F(AudioTest, TruncatedTrackPlaysWhatItHasAndEnds) {
@@ -168,4 +193,28 @@ TEST(OggDecoderBytes, EveryTruncationOpensOrFailsCleanly) {
     EXPECT_LE(total, 0.2 * 8000 * 4 + 4096);
   }
   EXPECT_GT(opened, 0);
+}
+
+// A file is read as if it ended at the size it was given (its size when it
+// was checked): what lies beyond, such as what was written to it since, is
+// never decoded.
+TEST(OggDecoderFile, ReadsNoFurtherThanTheSizeItWasGiven) {
+  // Long enough that the audio spans many pages (as in the truncated track above).
+  const std::vector<uint8_t> bytes = MakeSineOgg(8.0, TEST_RATE, 2, 440.0);
+  TempFolder folder;
+  const std::string path = folder.Path() + "track.ogg";
+  WriteFile(path, bytes);
+  auto decodedBytes = [&](uint64_t size) {
+    OggDecoder decoder;
+    if (decoder.OpenFile(std::fopen(path.c_str(), "rb"), size) != 0) return size_t{0};
+    std::vector<uint8_t> pcm(65536);
+    size_t total = 0, got;
+    while ((got = decoder.Read(pcm.data(), pcm.size())) > 0) total += got;
+    return total;
+  };
+  const size_t whole = 8u * TEST_RATE * 4;
+  EXPECT_EQ(decodedBytes(bytes.size()), whole);
+  const size_t part = decodedBytes(bytes.size() * 2 / 3);
+  EXPECT_GT(part, whole / 3);
+  EXPECT_LT(part, whole * 5 / 6);
 }

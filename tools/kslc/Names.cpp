@@ -45,7 +45,8 @@ const BuiltinFunctionName kBuiltinFunctions[] = {
     {"mouse_wheel_down", 0}, {"keyboard_set_map", 2}, {"keyboard_get_map", 1}, {"keyboard_unset_map", 0},
     {"io_clear", 0},
     // strings and numbers
-    {"string", 1}, {"real", 1}, {"is_real", 1}, {"is_string", 1}, {"string_pos", 2}, {"string_length", 1}, {"string_upper", 1}, {"round", 1},
+    {"string", 1}, {"real", 1}, {"is_real", 1}, {"is_string", 1}, {"is_undefined", 1}, {"string_pos", 2},
+    {"string_length", 1}, {"string_upper", 1}, {"string_copy", 3}, {"string_digits", 1}, {"round", 1},
     {"floor", 1}, {"abs", 1}, {"point_direction", 4}, {"choose", -1}, {"random_set_seed", 1},
     {"show_debug_message", 1},
     // lists
@@ -57,7 +58,8 @@ const BuiltinFunctionName kBuiltinFunctions[] = {
     {"ds_map_find_value", 2}, {"ds_map_find_first", 1}, {"ds_map_find_next", 2}, {"ds_map_add_map", 3},
     {"ds_map_add_list", 3}, {"ds_map_secure_save", 2}, {"ds_map_secure_load", 1},
     // files, clipboard, message box
-    {"file_exists", 1}, {"file_delete", 1}, {"file_copy", 2}, {"file_write_text", 2}, {"clipboard_set_text", 1}, {"show_message", 1},
+    {"file_exists", 1}, {"file_delete", 1}, {"file_copy", 2}, {"file_rename", 2}, {"file_write_text", 2},
+    {"file_last_error", 0}, {"clipboard_set_text", 1}, {"show_message", 1},
     // local date and time
     {"date_current_datetime", 0}, {"date_get_year", 1}, {"date_get_month", 1}, {"date_get_day", 1},
     {"date_get_hour", 1}, {"date_get_minute", 1}, {"date_get_second", 1},
@@ -65,8 +67,8 @@ const BuiltinFunctionName kBuiltinFunctions[] = {
     {"draw_sprite_ext", 9}, {"draw_sprite", 4}, {"draw_text", 3}, {"draw_text_color", 8}, {"draw_text_colour", 8},
     {"draw_set_colour", 1}, {"draw_set_color", 1}, {"draw_set_alpha", 1}, {"draw_get_colour", 0},
     {"draw_get_color", 0}, {"draw_get_alpha", 0}, {"draw_set_font", 1}, {"draw_set_halign", 1},
-    {"draw_set_valign", 1}, {"make_colour_rgb", 3}, {"make_color_rgb", 3}, {"sprite_get_number", 1},
-    {"sprite_get_name", 1}, {"window_set_cursor", 1},
+    {"draw_set_valign", 1}, {"make_colour_rgb", 3}, {"make_color_rgb", 3}, {"sprite_exists", 1},
+    {"sprite_get_number", 1}, {"sprite_get_name", 1}, {"window_set_cursor", 1},
     // audio
     {"audio_play_sound", 3}, {"audio_is_playing", 1}, {"audio_is_paused", 1}, {"audio_pause_sound", 1},
     {"audio_resume_sound", 1}, {"audio_stop_sound", 1}, {"audio_stop_all", 0}, {"audio_sound_gain", 3},
