@@ -8,6 +8,7 @@ monotonic time at which the program's first frame was presented.
     python3 bench/startup_compare.py build/bench [runs] [-headless] [-datahome DIR]
 
     python3 bench/startup_compare.py build/bench [runs] [-headless] -figure
+    python3 bench/startup_compare.py build/bench [runs] [-headless] -bigindex N
 
 -datahome DIR sets XDG_DATA_HOME=DIR for both programs, so the runtime opens
 DIR/Mobwright/ as its save folder (without it they get this script's own
@@ -16,11 +17,17 @@ on, 30 records a frame: point it at a folder holding a save to measure that
 start-up, at an empty one to measure start-up with nothing saved. The line
 printed says whether the save folder held a saved frame.
 
+-bigindex N makes a folder whose index names N records (none of them there),
+as an old save of a long session, or a hostile one, might: the first frame
+must not wait for it, and the script tells in which frame the editor has
+read the index (its one frame is there).
+
 -figure makes such a folder first: the editor itself (the `mobwright` beside
 the bench folder), driven by an input script, saves a figure of 30 parts in
 8 frames (240 records). The script then also tells in which frame the saved
 figure is on the canvas.
 """
+import base64
 import json
 import os
 import shutil
@@ -81,7 +88,28 @@ def make_figure(program, data_home):
         raise RuntimeError("the editor did not save the figure: %s" % out.stderr[-400:])
 
 
-def frame_figure_shown(program, data_home, frames=20):
+def make_big_index(program, data_home, keys):
+    """A save folder whose index names `keys` records: the machine tag is
+    taken from a save the editor makes, the rest is the index's JSON text
+    and its 0 byte in Base64, as every secure map file holds them."""
+    env = dict(os.environ, XDG_DATA_HOME=data_home)
+    script = os.path.join(data_home, "one_part.txt")
+    with open(script, "w") as f:
+        f.write("2 move 128 128\n3 click left\n5 move 127 47\n6 click left\n8 move 400 300\n"
+                "9 click left\n11 move 96 608\n12 click left\n")
+    subprocess.run([program, "-headless", "-noaudio", "-nowait", "-playback", script, "-exit"],
+                   capture_output=True, env=env, check=True)
+    folder = os.path.join(data_home, "Mobwright")
+    with open(os.path.join(folder, "frame1_data.dat"), "rb") as f:
+        tag = f.read(80)
+    index = {"%d_%d" % (i, 100000 + i): "%d_%d" % (i, 100000 + i) for i in range(keys)}
+    body = base64.b64encode(json.dumps(index).encode() + b"\0")
+    with open(os.path.join(folder, "frame1_data.dat"), "wb") as f:
+        f.write(tag + body)
+    os.remove(os.path.join(folder, "frames.dat"))
+
+
+def frame_figure_shown(program, data_home, frames=20, figure_frames=FIGURE_FRAMES):
     """The first frame whose state holds the saved frames, or None."""
     env = dict(os.environ, XDG_DATA_HOME=data_home)
     command = [program, "-headless", "-noaudio", "-nowait", "-frames", str(frames)]
@@ -92,7 +120,7 @@ def frame_figure_shown(program, data_home, frames=20):
     for f, path in enumerate(dumps):
         with open(path) as dump:
             objects = [i["object"] for i in json.load(dump)["instances"]]
-        if objects.count("obj_Frame") == FIGURE_FRAMES:
+        if objects.count("obj_Frame") == figure_frames:
             return f
     return None
 
@@ -109,6 +137,11 @@ def main():
         del args[at:at + 2]
     headless = "-headless" in args
     figure = "-figure" in args
+    big_index = 0
+    if "-bigindex" in args:
+        at = args.index("-bigindex")
+        big_index = int(args[at + 1])
+        del args[at:at + 2]
     positional = [a for a in args if a not in ("-headless", "-figure")]
     folder = positional[0] if len(positional) > 0 else "build/bench"
     if figure:
@@ -116,6 +149,12 @@ def main():
         data_home = tempfile.mkdtemp(prefix="mobwright_startup_figure_")
         make_figure(program, data_home)
         figure_shown = frame_figure_shown(program, data_home)
+        env = dict(os.environ, XDG_DATA_HOME=data_home)
+    if big_index:
+        program = os.path.join(folder, os.pardir, "mobwright")
+        data_home = tempfile.mkdtemp(prefix="mobwright_startup_index_")
+        make_big_index(program, data_home, big_index)
+        figure_shown = frame_figure_shown(program, data_home, frames=60, figure_frames=1)
         env = dict(os.environ, XDG_DATA_HOME=data_home)
     runs = int(positional[1]) if len(positional) > 1 else 20
     runner = [os.path.join(folder, "bench_runner"), "first-frame"] + (["-headless"] if headless else [])
@@ -135,6 +174,10 @@ def main():
     if figure:
         print("the saved figure (%d frames of %d parts) is on the canvas from frame %s (frame 0 is the first)"
               % (FIGURE_FRAMES, FIGURE_PARTS, figure_shown))
+        shutil.rmtree(data_home, ignore_errors=True)
+    if big_index:
+        print("an index of %d keys: read, and its frame there, from frame %s (frame 0 is the first)"
+              % (big_index, figure_shown))
         shutil.rmtree(data_home, ignore_errors=True)
 
 

@@ -15,6 +15,7 @@ packages=(
   clang-14 libclang-rt-14-dev libfuzzer-14-dev
   xvfb xdotool xclip desktop-file-utils  # the real-window tests, the launcher check
   file  # the Debian package's dependency step (dpkg-shlibdeps through cpack)
+  strace  # the test that kills a save at each of its system calls
   python3  # the layer-order check, the figure generator, bench/startup_compare.py
 )
 

@@ -1,10 +1,13 @@
 #include "ChildProgram.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 
 pid_t ChildProgram_Start(const std::vector<std::string>& arguments,
@@ -34,6 +37,25 @@ int ChildProgram_Wait(pid_t child) {
   int status = 0;
   while (waitpid(child, &status, 0) < 0)
     if (errno != EINTR) return -1;
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
+}
+
+int ChildProgram_WaitAtMost(pid_t child, double seconds) {
+  if (child < 0) return -1;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  int status = 0;
+  for (;;) {
+    pid_t done = waitpid(child, &status, WNOHANG);
+    if (done == child) break;
+    if (done < 0 && errno != EINTR) return -1;
+    if (std::chrono::steady_clock::now() >= deadline) {
+      kill(child, SIGKILL);
+      ChildProgram_Wait(child);
+      return kChildProgramHung;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
 }

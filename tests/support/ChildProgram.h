@@ -19,3 +19,8 @@ pid_t ChildProgram_Start(const std::vector<std::string>& arguments,
 // Waits for the child to end: its exit code, 128 + the signal that ended it,
 // or -1.
 int ChildProgram_Wait(pid_t child);
+
+// The same for at most `seconds`: past it the child is killed and the result
+// is kChildProgramHung.
+constexpr int kChildProgramHung = -2;
+int ChildProgram_WaitAtMost(pid_t child, double seconds);

@@ -92,7 +92,7 @@ expect nolog "{no_saved}"
 """
     if step == LAST_STEP:
         text += f'expect log "Save folder: step {LAST_STEP} (delete copies/save_under_way) failed on purpose"\n'
-        text += 'expect log "finishing the save failed (copies/save_under_way could not be deleted)"\n'
+        text += 'expect log "finishing the save failed (copies/save_under_way could not be deleted: "\n'
     text += RUN2 + "either\n" + before[1] + "or\n" + after[1] + "end\n"
     return text
 
