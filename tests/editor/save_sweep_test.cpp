@@ -161,12 +161,12 @@ class SaveSweep : public ::testing::Test {
 
   // Runs the program on a copy of the folder after `change`; the log.
   template <typename Change>
-  std::string RunChanged(Change change, int* code) {
+  std::string RunChanged(Change change, int* code, const std::string& input = "use.txt") {
     fs::path home = fs::path(temporary_.Path()) / "changed";
     fs::remove_all(home);
     fs::copy(base_, home, fs::copy_options::recursive);
     change(home / "Mobwright");
-    *code = RunProgram(home, {"-frames", "11", "-playback", temporary_.Path() + "use.txt"}, home / "log.txt");
+    *code = RunProgram(home, {"-frames", "16", "-playback", temporary_.Path() + input}, home / "log.txt");
     return ReadFile(home / "log.txt");
   }
 
@@ -274,6 +274,30 @@ TEST_F(SaveSweep, HostileValuesAreRefusedWithAReason) {
     EXPECT_EQ(log.find("game_end"), std::string::npos);
     EXPECT_EQ(log.find("script>"), std::string::npos);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// An index past the size a save file may have (sparse: it costs no disk) is
+// not read, and the next save sets it aside instead of failing for ever.
+TEST_F(SaveSweep, AnOversizedIndexIsSetAsideByTheNextSave) {
+  WriteFile(fs::path(temporary_.Path()) / "frame_and_save.txt",
+            "2 move 127 47\n3 click left\n5 move 128 128\n6 click left\n8 move 600 600\n9 click left\n"
+            "11 move 96 608\n12 click left\n");
+  int code = -1;
+  std::string log = RunChanged(
+      [](const fs::path& folder) {
+        fs::remove(folder / "recovery.dat");
+        fs::remove(folder / "copies/save_under_way");
+        fs::resize_file(folder / "frame1_data.dat", kSecureMapMaxFileBytes + 1);
+      },
+      &code, "frame_and_save.txt");
+  EXPECT_EQ(code, 0) << log;
+  EXPECT_NE(log.find("Saved frames not loaded: frame1_data.dat could not be read"), std::string::npos) << log;
+  EXPECT_NE(log.find("Save: frame1_data.dat does not load (larger than "), std::string::npos) << log;
+  EXPECT_NE(log.find("Saved 1 frame, 1 part."), std::string::npos) << log;
 }
 
 }  // namespace
