@@ -252,7 +252,7 @@ TEST_F(SaveSweep, HostileValuesAreRefusedWithAReason) {
       {"a frames file counting a billion frames", "frames.dat", R"({"save": 2, "frames": 1e9})",
        "Saved frames file not used: frames.dat does not agree with the index"},
       {"a marker naming a number", "copies/save_under_way", R"({"fallback": 3, "save": "x"})",
-       "The last save did not finish: loading the save before it (copies/frame1_data.dat.1)"},
+       "copies/save_under_way is not a marker the editor writes: treated as absent"},
       {"a recovery file whose time is a script", "recovery.dat",
        R"({"after save": 2, "written": "<script>alert(1)</script>", "frames": 0, "active": -1, "canvas": 0})",
        "Recovery: recovery.dat could not be read; the last save is loaded"},
