@@ -49,6 +49,8 @@ void RecordKeyUp(int virtualKey) {
   int key = RecordedKey(virtualKey);
   if (key < 0) return;
   InputFrame& p = S().pending;
+  // As for mouse buttons, a pending press stays: a key tapped between two
+  // folds shows pressed and released in one frame.
   p.keyDown[key] = 0;
   p.keyReleased[key] = 1;
 }
@@ -198,7 +200,9 @@ void Input_Fold() {
   // Edges: the live edges of the previous frame are dropped and the edges
   // seen since then take their place (clearing the live flags and setting
   // those whose pending flag is set comes to a copy). The pending edges then
-  // start over, so each edge shows in exactly one frame.
+  // start over, so each edge shows in exactly one frame. Edges are flags, not
+  // counts: a button or key that went down and up since the last fold shows
+  // pressed and released together, and several such taps show as one.
   std::memcpy(live.keyPressed, pending.keyPressed, sizeof live.keyPressed);
   std::memcpy(live.keyReleased, pending.keyReleased, sizeof live.keyReleased);
   std::memcpy(live.mousePressed, pending.mousePressed, sizeof live.mousePressed);
@@ -264,10 +268,14 @@ void Input_MouseButtonDown(int button) {
 void Input_MouseButtonUp(int button) {
   if (button < 1 || button > INPUT_MOUSE_BUTTONS) return;
   InputFrame& p = S().pending;
-  // Clearing the pending press means a click that starts and ends between two
-  // folds shows as released only.
+  // The pending press stays: a tap whose down and up both arrive between two
+  // folds shows pressed and released in one frame, so it is a click. The
+  // held flag follows the button and is off by then. Event code starts a drag
+  // on the press and ends it on the release in the same step, so the drag
+  // ends where it began; a held flag left on would instead show a button
+  // down that is up, and code that follows the mouse while the button is
+  // held would go on dragging for a frame after the finger left the pad.
   p.mouseDown[0][button - 1] = 0;
-  p.mousePressed[0][button - 1] = 0;
   p.mouseReleased[0][button - 1] = 1;
   if (!AnySet(p.mouseDown[0], INPUT_MOUSE_BUTTONS)) SetCapture(false);
 }

@@ -3,7 +3,9 @@
 // and the mouse in room coordinates. Messages go in through the same entry
 // points the window uses; results are read through the registered built-ins
 // where the editor reads them that way.
+#include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "BuiltinCall.h"
@@ -121,39 +123,67 @@ TEST_F(InputTest, AutoRepeatAfterAResetHoldsTheKeyWithoutAPress) {
   EXPECT_EQ(Call("keyboard_check_pressed", {KEY_A}), 0);
 }
 
-TEST_F(InputTest, MouseButtonPressedInTheFrameAfterItGoesDownOnly) {
-  Input_MouseButtonDown(1);
-  Input_Fold();
-  EXPECT_EQ(Call("mouse_check_button_pressed", {1}), 1);
-  Input_Fold();
-  EXPECT_EQ(Call("mouse_check_button_pressed", {1}), 0);
-  EXPECT_EQ(Call("mouse_check_button", {1}), 1);
-  Input_MouseButtonUp(1);
-  Input_Fold();
-  EXPECT_EQ(Call("mouse_check_button_released", {1}), 1);
-  EXPECT_EQ(Call("mouse_check_button", {1}), 0);
-  Input_Fold();
-  EXPECT_EQ(Call("mouse_check_button_released", {1}), 0);
+// A button or key through a run of folds. Each fold's messages are a string,
+// 'd' down and 'u' up, in order; after the fold the three queries read as
+// "<pressed><held><released>", each 1 or 0.
+struct EdgeCase {
+  const char* name;
+  std::vector<const char*> messages;  // before each fold
+  std::vector<const char*> seen;      // after that fold
+};
+
+const EdgeCase kEdgeCases[] = {
+    // Down and up between two folds: a click, not held.
+    {"TapInOneFold", {"du", ""}, {"101", "000"}},
+    {"PressAndReleaseInTwoFolds", {"d", "u", ""}, {"110", "001", "000"}},
+    {"HeldOverSeveralFolds", {"d", "", "", "u", ""}, {"110", "010", "010", "001", "000"}},
+    {"TapThenPressInOneFoldEndsHeld", {"dud", "", "u"}, {"111", "010", "001"}},
+    {"SeveralTapsInOneFoldAreOneClick", {"dudu", "", "du"}, {"101", "000", "101"}},
+    {"ReleasedAndPressedAgainInOneFold", {"d", "ud", "u"}, {"110", "111", "001"}},
+};
+
+// The left mouse button and the A key go through the same cases.
+struct EdgeDevice {
+  const char* name;
+  void (*down)();
+  void (*up)();
+  const char* pressed;
+  const char* held;
+  const char* released;
+  int code;
+};
+
+const EdgeDevice kEdgeDevices[] = {
+    {"Mouse", [] { Input_MouseButtonDown(1); }, [] { Input_MouseButtonUp(1); }, "mouse_check_button_pressed",
+     "mouse_check_button", "mouse_check_button_released", 1},
+    {"Key", [] { Input_KeyDown(KEY_A, false, false); }, [] { Input_KeyUp(KEY_A, false); },
+     "keyboard_check_pressed", "keyboard_check", "keyboard_check_released", KEY_A},
+};
+
+// Test names already say the case and the device; a failure names them too.
+void PrintTo(const EdgeCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const EdgeDevice& d, std::ostream* out) { *out << d.name; }
+
+class InputEdgeTest : public InputTest,
+                      public ::testing::WithParamInterface<std::tuple<EdgeCase, EdgeDevice>> {};
+
+TEST_P(InputEdgeTest, EachFoldShowsTheEdgesSinceTheLastOne) {
+  const auto& [c, device] = GetParam();
+  for (size_t fold = 0; fold < c.messages.size(); ++fold) {
+    for (const char* m = c.messages[fold]; *m; ++m) (*m == 'd' ? device.down : device.up)();
+    Input_Fold();
+    std::string seen;
+    for (const char* query : {device.pressed, device.held, device.released})
+      seen += Call(query, {static_cast<double>(device.code)}) != 0 ? '1' : '0';
+    EXPECT_EQ(seen, c.seen[fold]) << "fold " << fold << " (pressed, held, released)";
+  }
 }
 
-TEST_F(InputTest, ClickBetweenTwoFoldsShowsReleasedButNotPressed) {
-  Input_MouseButtonDown(1);
-  Input_MouseButtonUp(1);
-  Input_Fold();
-  EXPECT_EQ(Call("mouse_check_button_pressed", {1}), 0);
-  EXPECT_EQ(Call("mouse_check_button_released", {1}), 1);
-  EXPECT_EQ(Call("mouse_check_button", {1}), 0);
-}
-
-TEST_F(InputTest, KeyTapBetweenTwoFoldsShowsPressedAndReleased) {
-  Input_KeyDown(KEY_A, false, false);
-  Input_KeyUp(KEY_A, false);
-  Input_Fold();
-  EXPECT_EQ(Call("keyboard_check_pressed", {KEY_A}), 1);
-  EXPECT_EQ(Call("keyboard_check_released", {KEY_A}), 1);
-  EXPECT_EQ(Call("keyboard_check", {KEY_A}), 0);
-}
-
+INSTANTIATE_TEST_SUITE_P(Folds, InputEdgeTest, ::testing::Combine(::testing::ValuesIn(kEdgeCases),
+                                                                  ::testing::ValuesIn(kEdgeDevices)),
+                         [](const auto& info) {
+                           return std::string(std::get<1>(info.param).name) + std::get<0>(info.param).name;
+                         });
 
 // ---- Queries with the reserved codes 0, 1 and -1 ----
 
