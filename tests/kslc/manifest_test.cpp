@@ -62,7 +62,8 @@ TEST(Manifest, CodeIndicesFollowScriptsThenObjectEventsThenCreationCodes) {
   EXPECT_EQ(m.Resolve(m.code[0].file), "dir/scripts/load.ksl");
 }
 
-// Appended scripts and GameEnd events come after everything a game had before,
+// Appended scripts and GameEnd, BeginStep and EndStep events come after
+// everything a game had before,
 // so adding them moves no existing code index; a script's index in the script
 // list does not change with the flag.
 TEST(Manifest, AppendedScriptsAndGameEndEventsComeLast) {
@@ -72,7 +73,7 @@ TEST(Manifest, AppendedScriptsAndGameEndEventsComeLast) {
     "objects": [
       {"name": "o1", "events": ["GameEnd", "Step"]},
       {"name": "o2", "events": ["Draw"]},
-      {"name": "o3", "events": ["GameEnd", "Create"]}
+      {"name": "o3", "events": ["EndStep", "GameEnd", "Create", "BeginStep"]}
     ],
     "rooms": [{"name": "r", "instances": [{"id": 100001, "object": "o2", "creation_code": true}]}]
   })";
@@ -94,6 +95,8 @@ TEST(Manifest, AppendedScriptsAndGameEndEventsComeLast) {
       {"ksl_Script_late2", "scripts/late2.ksl"},
       {"ksl_Object_o1_GameEnd_0", "objects/o1/GameEnd.ksl"},
       {"ksl_Object_o3_GameEnd_0", "objects/o3/GameEnd.ksl"},
+      {"ksl_Object_o3_BeginStep_0", "objects/o3/BeginStep.ksl"},
+      {"ksl_Object_o3_EndStep_0", "objects/o3/EndStep.ksl"},
   };
   ASSERT_EQ(m.code.size(), std::size(expected));
   for (size_t i = 0; i < m.code.size(); ++i) {
@@ -113,6 +116,13 @@ TEST(Manifest, AppendedScriptsAndGameEndEventsComeLast) {
   EXPECT_EQ(mob::ManifestEvent_Subtype(end.event), 3);
   EXPECT_EQ(mob::ManifestEvent_Subtype(mob::ManifestEvent::Draw), 0);
   EXPECT_EQ(m.objects[2].events[1].codeIndex, 9);
+  // BeginStep and EndStep are the step events' subtypes 1 and 2, after GameEnd.
+  ASSERT_EQ(m.objects[2].events.size(), 4u);
+  EXPECT_EQ(m.objects[2].events[2].event, mob::ManifestEvent::BeginStep);
+  EXPECT_EQ(m.objects[2].events[3].codeIndex, 11);
+  EXPECT_EQ(mob::ManifestEvent_Type(mob::ManifestEvent::EndStep), 3);
+  EXPECT_EQ(mob::ManifestEvent_Subtype(mob::ManifestEvent::BeginStep), 1);
+  EXPECT_EQ(mob::ManifestEvent_Subtype(mob::ManifestEvent::EndStep), 2);
   EXPECT_EQ(m.rooms[0].instances[0].creationCodeIndex, 5);
 
   const std::string head = R"({"general": {"name": "G"}, )";

@@ -2,7 +2,8 @@
 // indices: the scripts without "appended" in script order, then per object in
 // object order its events in the order Create, Destroy, Step, Draw, then the
 // room creation codes in room order and instance order, then the appended
-// scripts in script order, then the objects' GameEnd events in object order.
+// scripts in script order, then the objects' GameEnd, BeginStep and EndStep
+// events in object order.
 #include "Manifest.h"
 
 #include <json-c/json.h>
@@ -16,9 +17,10 @@ namespace mob {
 
 namespace {
 
-const char* const kEventNames[MANIFEST_EVENT_COUNT] = {"Create", "Destroy", "Step", "Draw", "GameEnd"};
-const int kEventTypes[MANIFEST_EVENT_COUNT] = {0, 1, 3, 8, 7};
-const int kEventSubtypes[MANIFEST_EVENT_COUNT] = {0, 0, 0, 0, 3};
+const char* const kEventNames[MANIFEST_EVENT_COUNT] = {"Create",  "Destroy",   "Step",   "Draw",
+                                                       "GameEnd", "BeginStep", "EndStep"};
+const int kEventTypes[MANIFEST_EVENT_COUNT] = {0, 1, 3, 8, 7, 3, 3};
+const int kEventSubtypes[MANIFEST_EVENT_COUNT] = {0, 0, 0, 0, 3, 1, 2};
 
 // Collects the first error and the context it was found in.
 struct Reader {
@@ -320,7 +322,8 @@ bool ReadObjects(Reader& r, json_object* root, std::set<std::string>& names, Man
         for (int t = 0; t < MANIFEST_EVENT_COUNT; ++t)
           if (name == kEventNames[t]) found = t;
         if (found < 0)
-          return r.Fail(where, "unknown event \"" + name + "\" (expected Create, Destroy, Step, Draw or GameEnd)");
+          return r.Fail(where, "unknown event \"" + name +
+                                 "\" (expected Create, Destroy, Step, Draw, GameEnd, BeginStep or EndStep)");
         if (present[found]) return r.Fail(where, "event \"" + name + "\" is listed twice");
         present[found] = true;
       }
@@ -405,7 +408,8 @@ bool ReadHostFunctions(Reader& r, json_object* root, std::set<std::string>& name
 }
 
 // Numbers every compiled function; see the top of this file for the order.
-// What a game gained later (appended scripts, GameEnd events) is numbered
+// What a game gained later (appended scripts, GameEnd, BeginStep and EndStep
+// events) is numbered
 // after all the rest, so the code indices that existed before stay as they were.
 void BuildCodeTable(Manifest* m) {
   m->code.clear();
@@ -417,11 +421,11 @@ void BuildCodeTable(Manifest* m) {
                          static_cast<int>(i), ManifestEvent::Create, -1});
     }
   };
-  auto addEvents = [m](bool gameEnd) {
+  auto addEvents = [m](bool appended) {
     for (size_t i = 0; i < m->objects.size(); ++i) {
       ManifestObject& o = m->objects[i];
       for (auto& e : o.events) {
-        if ((e.event == ManifestEvent::GameEnd) != gameEnd) continue;
+        if (ManifestEvent_IsAppended(e.event) != appended) continue;
         e.codeIndex = static_cast<int>(m->code.size());
         m->code.push_back({ManifestCodeKind::Event,
                            "ksl_Object_" + o.name + "_" + ManifestEvent_Name(e.event) + "_0", e.file,
@@ -449,6 +453,7 @@ void BuildCodeTable(Manifest* m) {
 
 }  // namespace
 
+bool ManifestEvent_IsAppended(ManifestEvent event) { return event >= ManifestEvent::GameEnd; }
 const char* ManifestEvent_Name(ManifestEvent event) { return kEventNames[static_cast<int>(event)]; }
 int ManifestEvent_Type(ManifestEvent event) { return kEventTypes[static_cast<int>(event)]; }
 int ManifestEvent_Subtype(ManifestEvent event) { return kEventSubtypes[static_cast<int>(event)]; }

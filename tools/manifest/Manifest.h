@@ -14,17 +14,23 @@
 namespace mob {
 
 // The events an object can carry, in the order an object lists them. Create,
-// Destroy, Step and Draw get their code indices with the object; GameEnd came
-// later and is numbered after everything else, so that adding it to an object
-// moves no code index that existed before (see BuildCodeTable).
-enum class ManifestEvent { Create = 0, Destroy = 1, Step = 2, Draw = 3, GameEnd = 4 };
-constexpr int MANIFEST_EVENT_COUNT = 5;
+// Destroy, Step and Draw get their code indices with the object; GameEnd,
+// BeginStep and EndStep came later and are numbered after everything else, so
+// that adding one to an object moves no code index that existed before (see
+// BuildCodeTable).
+enum class ManifestEvent { Create = 0, Destroy = 1, Step = 2, Draw = 3, GameEnd = 4, BeginStep = 5, EndStep = 6 };
+constexpr int MANIFEST_EVENT_COUNT = 7;
 
-// "Create", "Destroy", "Step", "Draw", "GameEnd".
+// True for the events numbered after everything else.
+bool ManifestEvent_IsAppended(ManifestEvent event);
+
+// "Create", "Destroy", "Step", "Draw", "GameEnd", "BeginStep", "EndStep".
 const char* ManifestEvent_Name(ManifestEvent event);
-// The runtime's event type number: 0, 1, 3, 8, and 7 (the "other" events) for GameEnd.
+// The runtime's event type number: 0, 1, 3, 8, 7 (the "other" events) for
+// GameEnd, and 3 (the step events) for BeginStep and EndStep.
 int ManifestEvent_Type(ManifestEvent event);
-// The event's subtype within its type: 0, except 3 (game end) for GameEnd.
+// The event's subtype within its type: 0, except 3 (game end) for GameEnd,
+// 1 for BeginStep and 2 for EndStep.
 int ManifestEvent_Subtype(ManifestEvent event);
 
 struct ManifestOption {
@@ -99,7 +105,7 @@ struct ManifestObject {
   bool visible = true, solid = false, persistent = false;
   int depth = 0;
   int parentIndex = -100;  // negative: none (the game data stores -100)
-  std::vector<ManifestObjectEvent> events;  // sorted Create, Destroy, Step, Draw, GameEnd
+  std::vector<ManifestObjectEvent> events;  // sorted Create, Destroy, Step, Draw, GameEnd, BeginStep, EndStep
 };
 
 struct ManifestInstance {
