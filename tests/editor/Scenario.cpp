@@ -408,11 +408,12 @@ bool ReadClipboard(LineReader& reader, Expectation* e, std::string* why) {
       return true;
     }
     if (word == "file" && reader.Quoted(&e->subject) && !e->subject.empty()) return true;
+    if (word == "frame" && ParseInt(reader.Word(), &e->otherFrame) && e->otherFrame >= 0) return true;
     if (word == "saved" && reader.Quoted(&e->subject) && !e->subject.empty()) {
       e->inSaveFolder = true;
       return CheckSaveName(e->subject, false, why);
     }
-    *why = "the clipboard is compared with a \"text\", file \"<path>\", saved \"<name>\" or undefined (never set)";
+    *why = "the clipboard is compared with a \"text\", file \"<path>\", saved \"<name>\", frame <F> or undefined (never set)";
     return false;
   }
   std::string text;
@@ -505,6 +506,16 @@ bool ReadExpectation(LineReader& reader, Expectation* e, std::string* why) {
   if (what == "clipboard") {
     e->kind = K::Clipboard;
     return ReadClipboard(reader, e, why);
+  }
+  if (what == "work") {
+    e->kind = K::Work;
+    std::string op = reader.Word();
+    if ((op != "=" && op != "!=") || !ParseInt(reader.Word(), &e->otherFrame) || e->otherFrame < 0) {
+      *why = "the work is compared with another frame's: work = <frame> or work != <frame>";
+      return false;
+    }
+    e->op = op == "=" ? Op::Equal : Op::NotEqual;
+    return true;
   }
   if (what == "count") {
     e->kind = K::Count;
@@ -605,6 +616,7 @@ std::set<int64_t> FramesOf(const std::vector<Expectation>& expectations, bool pi
   std::set<int64_t> frames;
   VisitAll(expectations, [&](const Expectation& e) {
     if (e.frame >= 0 && (e.kind == Expectation::Kind::Pixel) == pictures) frames.insert(e.frame);
+    if (e.otherFrame >= 0 && !pictures) frames.insert(e.otherFrame);
   });
   return frames;
 }
@@ -1130,6 +1142,13 @@ Outcome CheckClipboard(const Expectation& e, const Dump& dump, const RunResult& 
   const Value& actual = dump.clipboard;
   if (actual.kind == Value::Kind::Missing) return {false, actual.text};
   Value expected = e.expected.literal;
+  if (e.otherFrame >= 0) {
+    std::string why;
+    const Dump* other = DumpOf(run, e.otherFrame, &why);
+    if (!other) return {false, why};
+    expected = other->clipboard;
+    if (expected.kind == Value::Kind::Missing) return {false, "frame " + std::to_string(e.otherFrame) + ": " + expected.text};
+  }
   if (!e.subject.empty()) {
     std::string path = e.subject[0] == '/' ? e.subject : run.scenarioFolder + e.subject;
     // A file the run saved is read as the run left it: checks run before the
@@ -1153,6 +1172,19 @@ Outcome CheckClipboard(const Expectation& e, const Dump& dump, const RunResult& 
   else
     text = "the clipboard " + FirstDifference(actual.text, expected.text);
   return {equal == (e.op == Op::Equal), text};
+}
+
+Outcome CheckWork(const Expectation& e, const Dump& dump, const RunResult& run) {
+  std::string why;
+  const Dump* other = DumpOf(run, e.otherFrame, &why);
+  if (!other) return {false, why};
+  std::string actual, expected;
+  if (!WorkText(dump, &actual, &why)) return {false, "frame " + std::to_string(e.frame) + ": " + why};
+  if (!WorkText(*other, &expected, &why)) return {false, "frame " + std::to_string(e.otherFrame) + ": " + why};
+  std::string difference = FirstDifference(actual, expected);
+  bool same = difference.empty();
+  return {same == (e.op == Op::Equal),
+          same ? "the work is the same:\n" + actual : "the work of frame " + std::to_string(e.frame) + " " + difference};
 }
 
 // Whether a voice plays the sound named by a name or a sound index.
@@ -1279,6 +1311,7 @@ Outcome Check(const Expectation& e, const RunResult& run) {
     case K::List: return CheckList(e, *dump);
     case K::Map: return CheckMap(e, *dump);
     case K::Clipboard: return CheckClipboard(e, *dump, run);
+    case K::Work: return CheckWork(e, *dump, run);
     case K::Audio: return CheckAudio(e, *dump);
     default: {
       Value actual = Evaluate(*dump, e.subject);

@@ -50,11 +50,14 @@ struct Operand {
 enum class Op { Equal, NotEqual, Less, Greater, LessOrEqual, GreaterOrEqual, Near };
 
 struct Expectation {
-  enum class Kind { Value, Count, List, Map, Pixel, Log, NoLog, File, NoFile, Files, Clipboard, Exit, Audio, AnyOf };
+  enum class Kind { Value, Count, List, Map, Pixel, Log, NoLog, File, NoFile, Files, Clipboard, Exit, Audio, Work, AnyOf };
   Kind kind = Kind::Value;
   int line = 0;      // in the scenario file, from 1
   std::string text;  // the line as written
   int64_t frame = -1;  // the dump or picture it reads; -1 for log, files and exit
+  // Work, and Clipboard compared with another frame's (`clipboard = frame G`):
+  // the frame of the dump compared with; -1 otherwise.
+  int64_t otherFrame = -1;
   // Value, List, Map: the reference; Count: the object; Log: the text;
   // File, Files: the name or pattern; Clipboard: the file it is compared with
   // ("" when it is compared with `expected`): beside the scenario, or in the
@@ -159,6 +162,14 @@ struct Dump {
   std::vector<const DumpInstance*> OfObject(const std::string& object) const;
 };
 bool ParseDump(const std::string& json, Dump* dump, std::string* error);
+
+// The editor's work in a dump as one text, for `expect F work = G`: the frames
+// in strip order (whether each is active, and its records in layer order), then
+// the canvas parts in layer order (whether each is chosen, and the values its
+// record would hold). Instance ids and map handles are left out, since an
+// undo may rebuild instances; numbers are written with six decimals. False,
+// with *why, when the dump does not hold what the text is made of.
+bool WorkText(const Dump& dump, std::string* text, std::string* why);
 
 // A reference's value in a dump. A user variable wins over the built-in field
 // of the same name (so obj_List_Object#0.object is the row's `object` variable).
