@@ -296,6 +296,15 @@ bool Input_MouseCheckButton(int button) { return CheckButtons(S().live.mouseDown
 bool Input_MouseCheckButtonPressed(int button) { return CheckButtons(S().live.mousePressed[0], button); }
 bool Input_MouseCheckButtonReleased(int button) { return CheckButtons(S().live.mouseReleased[0], button); }
 
+void Input_MouseClear(int button) {
+  InputFrame& live = S().live;
+  for (int b = 1; b <= INPUT_MOUSE_BUTTONS; ++b) {
+    if (button != BUTTON_ANY && button != b) continue;
+    live.mouseDown[0][b - 1] = 0;
+    live.mousePressed[0][b - 1] = 0;
+  }
+}
+
 void Input_SetKeyMap(int from, int to) {
   if (from >= 0 && from < INPUT_KEY_COUNT) S().keyMap[from] = to;
 }

@@ -59,6 +59,13 @@ bool Input_KeyboardCheckReleased(int key);
 bool Input_MouseCheckButton(int button);
 bool Input_MouseCheckButtonPressed(int button);
 bool Input_MouseCheckButtonReleased(int button);
+// mouse_clear: the button (1-3, or -1 for every button; 0 and anything else
+// change nothing) reads as up and not pressed for the rest of the step, so
+// that code which took a press can keep it from everything that runs after
+// it. Its release in this step still shows, for the code that took the
+// press. Only the live copy changes: a button still held is down again from
+// the next fold on, without a new press.
+void Input_MouseClear(int button);
 
 // keyboard_set_map: key `from` is recorded as `to` from now on.
 void Input_SetKeyMap(int from, int to);
@@ -75,8 +82,8 @@ void Input_SetLastChar(const char* utf8);
 
 // The input built-ins: keyboard_check, keyboard_check_pressed,
 // keyboard_check_released, mouse_check_button, mouse_check_button_pressed,
-// mouse_check_button_released, mouse_wheel_up, mouse_wheel_down,
-// keyboard_set_map, keyboard_get_map, io_clear.
+// mouse_check_button_released, mouse_clear, mouse_wheel_up,
+// mouse_wheel_down, keyboard_set_map, keyboard_get_map, io_clear.
 void Input_RegisterBuiltins();
 // mouse_x, mouse_y (read-only), keyboard_string, keyboard_lastchar,
 // keyboard_key, keyboard_lastkey, mouse_button, mouse_lastbutton.

@@ -26,6 +26,10 @@ void F_MouseCheckButtonPressed(DynValue& result, CInstance*, CInstance*, int, Dy
 void F_MouseCheckButtonReleased(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
   ReturnFlag(result, Input_MouseCheckButtonReleased(ZuGetInt32(args, 0)));
 }
+void F_MouseClear(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
+  Input_MouseClear(ZuGetInt32(args, 0));
+  DynValue_SetReal(&result, 0);
+}
 void F_MouseWheelUp(DynValue& result, CInstance*, CInstance*, int, DynValue*) {
   ReturnFlag(result, Input_State().live.wheelUp != 0);
 }
@@ -95,6 +99,7 @@ void Input_RegisterBuiltins() {
   Function_Add("mouse_check_button", F_MouseCheckButton, 1, true);
   Function_Add("mouse_check_button_pressed", F_MouseCheckButtonPressed, 1, true);
   Function_Add("mouse_check_button_released", F_MouseCheckButtonReleased, 1, true);
+  Function_Add("mouse_clear", F_MouseClear, 1, true);
   Function_Add("mouse_wheel_up", F_MouseWheelUp, 0, true);
   Function_Add("mouse_wheel_down", F_MouseWheelDown, 0, true);
   Function_Add("keyboard_set_map", F_KeyboardSetMap, 2, true);

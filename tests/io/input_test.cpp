@@ -389,6 +389,57 @@ TEST_F(InputTest, ResetClearsKeysButtonsAndText) {
   EXPECT_EQ(ReadString("keyboard_string"), "");
 }
 
+// mouse_clear: the messages before one fold, each button's string of 'd'
+// down and 'u' up; then mouse_clear(button). Each button is read as
+// "<pressed><held><released>" right after the clear and after a fold with no
+// new messages.
+struct ClearCase {
+  const char* name;
+  const char* left;
+  const char* right;
+  int button;
+  const char* leftAfter;
+  const char* rightAfter;
+  const char* leftNext;
+  const char* rightNext;
+};
+
+const ClearCase kClearCases[] = {
+    {"OneButtonGoesUpTheOtherStays", "d", "d", 1, "000", "110", "010", "010"},
+    {"MinusOneClearsEveryButton", "d", "d", -1, "000", "000", "010", "010"},
+    {"ZeroChangesNothing", "d", "d", 0, "110", "110", "010", "010"},
+    {"FourChangesNothing", "d", "d", 4, "110", "110", "010", "010"},
+    {"TapKeepsItsRelease", "du", "", 1, "001", "000", "000", "000"},
+};
+
+void PrintTo(const ClearCase& c, std::ostream* out) { *out << c.name; }
+
+class InputClearTest : public InputTest, public ::testing::WithParamInterface<ClearCase> {
+ protected:
+  std::string Seen(int button) {
+    std::string seen;
+    for (const char* query : {"mouse_check_button_pressed", "mouse_check_button", "mouse_check_button_released"})
+      seen += Call(query, {static_cast<double>(button)}) != 0 ? '1' : '0';
+    return seen;
+  }
+};
+
+TEST_P(InputClearTest, ClearedButtonReadsUpUntilTheNextFold) {
+  const ClearCase& c = GetParam();
+  for (const char* m = c.left; *m; ++m) *m == 'd' ? Input_MouseButtonDown(1) : Input_MouseButtonUp(1);
+  for (const char* m = c.right; *m; ++m) *m == 'd' ? Input_MouseButtonDown(2) : Input_MouseButtonUp(2);
+  Input_Fold();
+  Call("mouse_clear", {static_cast<double>(c.button)});
+  EXPECT_EQ(Seen(1), c.leftAfter) << "left after the clear";
+  EXPECT_EQ(Seen(2), c.rightAfter) << "right after the clear";
+  Input_Fold();
+  EXPECT_EQ(Seen(1), c.leftNext) << "left after the next fold";
+  EXPECT_EQ(Seen(2), c.rightNext) << "right after the next fold";
+}
+
+INSTANTIATE_TEST_SUITE_P(Clear, InputClearTest, ::testing::ValuesIn(kClearCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 std::vector<bool> g_captureCalls;
 void RecordCapture(bool capture) { g_captureCalls.push_back(capture); }
 

@@ -41,7 +41,7 @@ const BuiltinFunctionName kBuiltinFunctions[] = {
     {"position_meeting", 3},
     // input
     {"keyboard_check", 1}, {"keyboard_check_pressed", 1}, {"keyboard_check_released", 1}, {"mouse_check_button", 1},
-    {"mouse_check_button_pressed", 1}, {"mouse_check_button_released", 1}, {"mouse_wheel_up", 0},
+    {"mouse_check_button_pressed", 1}, {"mouse_check_button_released", 1}, {"mouse_clear", 1}, {"mouse_wheel_up", 0},
     {"mouse_wheel_down", 0}, {"keyboard_set_map", 2}, {"keyboard_get_map", 1}, {"keyboard_unset_map", 0},
     {"io_clear", 0},
     // strings and numbers
