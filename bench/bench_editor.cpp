@@ -18,12 +18,31 @@
 //                            software renderer, headless
 //   BM_EditorDrawUnchanged   the same frame drawn again: left on the screen
 //                            as it was, once its calls equal the last frame's
+//
+// The figure has 8 frames (the "+" slot clicked 8 times after the parts are
+// placed), so the active frame's records follow the canvas in every step as
+// they do for a user's figure. Undo and redo (the history kept by the save
+// button, obj_SaveData), on that 30-part, 8-frame figure:
+//
+//   BM_HistoryRecordDrag     one part moved by a pixel and the step recorded
+//                            (historyCommit, as at the release of a drag),
+//                            with the history full: the oldest step goes
+//   BM_HistoryUndoDrag       undoing that drag (or redoing it: one of each in
+//                            turns, the same work)
+//   BM_HistoryUndoDeleteAll  undoing "Delete all" of the 30 parts (the canvas
+//                            is made again); the redo between is not timed
+//   BM_EditorStep_History    BM_EditorStep with 200 steps in the history;
+//                            history_bytes: the memory those 200 steps hold
+//                            (the heap grown while they were recorded)
+// BM_EditorStep runs with the history holding only the starting entry.
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -32,6 +51,7 @@
 #include "data/PageDecoder.h"
 #include "graphics/CountingRenderer.h"
 #include "graphics/Graphics.h"
+#include "code/CompiledCode.h"
 #include "graphics/GraphicsState.h"
 #include "object/Instance.h"
 #include "object/Object.h"
@@ -52,6 +72,8 @@ constexpr int kAnimating = kCanvasObjects / 2;
 constexpr int kShapeX = 128, kShapeY = 128;          // the small oval of the shape panel
 constexpr int kAnimateX = 950, kAnimateY = 275;      // the animate checkbox
 constexpr int kRowX = 880, kFirstRowY = 311, kRowHeight = 15;  // object list rows, newest on top
+constexpr int kFrames = 8;
+constexpr int kFrameSlotX = 127, kFrameSlotY = 47, kFrameSlotSpacing = 116;  // the "+" slot moves right
 
 // The input script: every action is a move and a click in the next frame,
 // three frames apart.
@@ -71,6 +93,8 @@ std::string BuildScript(int64_t* lastFrame) {
     clickAt(kRowX, kFirstRowY + kRowHeight * 2 * k);
     clickAt(kAnimateX, kAnimateY);
   }
+  // Eight frames of the figure, the newest active.
+  for (int f = 0; f < kFrames; ++f) clickAt(kFrameSlotX + kFrameSlotSpacing * f, kFrameSlotY);
   // Row 1 does not animate: it stays chosen, with its handles.
   clickAt(kRowX, kFirstRowY + kRowHeight);
   *lastFrame = frame;
@@ -103,6 +127,23 @@ double NumberVariable(CInstance* instance, const char* name) {
   return number;
 }
 
+void SetNumber(CInstance* instance, const char* name, double number) {
+  DynValue value = DynValue_MakeReal(number);
+  Variable_SetValue(instance, Variable_Find(name), ARRAY_INDEX_NONE, &value);
+}
+
+// Calls one of the editor's scripts as its code calls it, with self = the
+// given instance; returns its result as a number.
+double CallScript(CInstance* self, const char* script, double argument = 0, int argc = 0) {
+  DynValue result = DynValue_MakeUndefined();
+  DynValue arg = DynValue_MakeReal(argument);
+  DynValue* args[] = {&arg};
+  Function_CallById(self, self, &result, argc, Function_Find(script), args);
+  double number = result.Kind() == KIND_NUMBER ? result.real : 0;
+  DynValue_Release(&result);
+  return number;
+}
+
 int CountWith(const std::vector<CInstance*>& instances, const char* variable) {
   int count = 0;
   for (CInstance* instance : instances) count += NumberVariable(instance, variable) > 0.5 ? 1 : 0;
@@ -122,6 +163,13 @@ const EditorRoom& Room() {
     int64_t lastFrame = 0;
     std::string scriptPath = "/tmp/bench_editor_" + std::to_string(getpid()) + ".txt";
     std::ofstream(scriptPath) << BuildScript(&lastFrame);
+    // A save folder of its own, empty: the editor brings back what a folder
+    // holds (the unsaved work of an earlier run included), and keeps its work
+    // there while it runs.
+    std::string saveHome = "/tmp/bench_editor_home_" + std::to_string(getpid());
+    std::filesystem::remove_all(saveHome);
+    std::filesystem::create_directories(saveHome);
+    setenv("XDG_DATA_HOME", saveHome.c_str(), 1);
     // The start-up log would bury the results: it goes nowhere.
     const char* argv[] = {"bench_editor", "-headless", "-noaudio", "-nowait", "-output", "/dev/null",
                           "-playback", scriptPath.c_str()};
@@ -144,10 +192,12 @@ const EditorRoom& Room() {
     char found[256];
     std::snprintf(found, sizeof found,
                   "%zu canvas objects (want %d), %d animating (want %d), %d selected (want 1), %d active list rows "
-                  "(want 1), %zu rotation and %zu resize handles (want 1 each)",
-                  parts.size(), kCanvasObjects, animating, kAnimating, selected, activeRows, rotators, resizers);
+                  "(want 1), %zu rotation and %zu resize handles (want 1 each), %zu frames (want %d)",
+                  parts.size(), kCanvasObjects, animating, kAnimating, selected, activeRows, rotators, resizers,
+                  LiveInstances("obj_Frame").size(), kFrames);
+    size_t frames = LiveInstances("obj_Frame").size();
     r.ready = parts.size() == static_cast<size_t>(kCanvasObjects) && animating == kAnimating && selected == 1 &&
-              activeRows == 1 && rotators == 1 && resizers == 1;
+              activeRows == 1 && rotators == 1 && resizers == 1 && frames == static_cast<size_t>(kFrames);
     if (!r.ready) {
       r.problem = std::string("the editor did not build the room to measure: ") + found +
                   (parts.empty() ? "; no click placed an object (does the editor's code place them yet?)" : "");
@@ -171,6 +221,42 @@ void BM_EditorStep(benchmark::State& state) {
   state.counters["instances"] = Room().instances;
 }
 BENCHMARK(BM_EditorStep)->Unit(benchmark::kMicrosecond);
+
+// The save button keeps the history; the part moved is the chosen one.
+CInstance* HistoryKeeper() { return LiveInstances("obj_SaveData").at(0); }
+CInstance* ChosenPart() {
+  for (CInstance* part : LiveInstances("obj_Canvas_Object"))
+    if (NumberVariable(part, "selected") > 0.5) return part;
+  return nullptr;
+}
+
+// Records `steps` drags of the chosen part (one pixel right, then back).
+void RecordDrags(int steps) {
+  CInstance* part = ChosenPart();
+  for (int k = 0; k < steps; ++k) {
+    SetNumber(part, "x", NumberVariable(part, "x") + ((k % 2) ? -1 : 1));
+    CallScript(HistoryKeeper(), "historyCommit");
+  }
+}
+
+// Right after BM_EditorStep, in the same run: the history is filled to 200
+// steps here, and the heap growth of filling it is its memory.
+void BM_EditorStep_History(benchmark::State& state) {
+  if (!RoomReady(state)) return;
+  // The benchmark function runs more than once; the history is filled (and
+  // its memory measured) on the first run only.
+  static const size_t bytes = [] {
+    struct mallinfo2 before = mallinfo2();
+    RecordDrags(200);
+    struct mallinfo2 after = mallinfo2();
+    return (after.uordblks + after.hblkhd) - (before.uordblks + before.hblkhd);
+  }();
+  for (auto _ : state) DoAStep();
+  state.counters["history_steps"] = NumberVariable(HistoryKeeper(), "history_pos");
+  state.counters["history_bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_EditorStep_History)->Unit(benchmark::kMicrosecond);
+
 
 void BM_EditorDrawCounting(benchmark::State& state) {
   if (!RoomReady(state)) return;
@@ -206,6 +292,49 @@ void BM_EditorDrawUnchanged(benchmark::State& state) {
 }
 BENCHMARK(BM_EditorDrawUnchanged)->Unit(benchmark::kMicrosecond);
 
+void BM_HistoryRecordDrag(benchmark::State& state) {
+  if (!RoomReady(state)) return;
+  RecordDrags(200);
+  CInstance* part = ChosenPart();
+  int k = 0;
+  for (auto _ : state) {
+    SetNumber(part, "x", NumberVariable(part, "x") + ((k++ % 2) ? -1 : 1));
+    CallScript(HistoryKeeper(), "historyCommit");
+  }
+  state.counters["history_steps"] = NumberVariable(HistoryKeeper(), "history_pos");
+}
+BENCHMARK(BM_HistoryRecordDrag)->Unit(benchmark::kMicrosecond);
+
+void BM_HistoryUndoDrag(benchmark::State& state) {
+  if (!RoomReady(state)) return;
+  RecordDrags(1);
+  double direction = -1;
+  for (auto _ : state) {
+    CallScript(HistoryKeeper(), "historyMove", direction, 1);
+    direction = -direction;
+  }
+  if (direction > 0) CallScript(HistoryKeeper(), "historyMove", 1, 1);
+}
+BENCHMARK(BM_HistoryUndoDrag)->Unit(benchmark::kMicrosecond);
+
+void BM_HistoryUndoDeleteAll(benchmark::State& state) {
+  if (!RoomReady(state)) return;
+  CInstance* keeper = HistoryKeeper();
+  // "Delete all" as its button does it, recorded as one step.
+  CallScript(keeper, "canvasClear");
+  CallScript(keeper, "frameForget", -1, 1);
+  CallScript(keeper, "historyCommit");
+  for (auto _ : state) {
+    CallScript(keeper, "historyMove", -1, 1);
+    state.PauseTiming();
+    CallScript(keeper, "historyMove", 1, 1);
+    state.ResumeTiming();
+  }
+  CallScript(keeper, "historyMove", -1, 1);
+  state.counters["parts_back"] = static_cast<double>(LiveInstances("obj_Canvas_Object").size());
+}
+BENCHMARK(BM_HistoryUndoDeleteAll)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -213,6 +342,7 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  std::filesystem::remove_all("/tmp/bench_editor_home_" + std::to_string(getpid()));
   // The runner's own shutdown: its page decoder and sound threads end here.
   Audio_Shutdown();
   PageDecoder_Stop();

@@ -6,9 +6,13 @@
 #include "library/DsMap.h"
 
 int DsHandleTable::Add(void* structure) {
-  for (int i = 0; i < used_; ++i) {
+  // Every slot below lowestFree_ is taken, so the search starts there: an
+  // editor that keeps thousands of records (its undo history) makes a new
+  // map without walking past all of them.
+  for (int i = lowestFree_; i < used_; ++i) {
     if (!slots_[i]) {
       slots_[i] = structure;
+      lowestFree_ = i + 1;
       return i;
     }
   }
@@ -19,12 +23,16 @@ int DsHandleTable::Add(void* structure) {
     capacity_ = capacity;
   }
   slots_[used_] = structure;
+  lowestFree_ = used_ + 1;
   return used_++;
 }
 
 void* DsHandleTable::Remove(int handle) {
   void* structure = Get(handle);
-  if (structure) slots_[handle] = nullptr;
+  if (structure) {
+    slots_[handle] = nullptr;
+    if (handle < lowestFree_) lowestFree_ = handle;
+  }
   return structure;
 }
 

@@ -32,6 +32,7 @@ class DsHandleTable {
   void** slots_ = nullptr;
   int used_ = 0;
   int capacity_ = 0;
+  int lowestFree_ = 0;  // no slot below it is empty
 };
 
 DsHandleTable& DsHandles_Lists();

@@ -32,6 +32,21 @@ namespace {
 // ksl_RoomCC_room0_20_Create.
 constexpr int kLastDocumentedCodeIndex = 141;
 
+// Events added to the documented objects since: the save button keeps the
+// unsaved work at the game's end and keeps the undo history (begin and end of
+// each step), the knobs take their press before any widget sees it, and the
+// text boxes pass Tab on at the end of a step.
+struct AddedEvent {
+  const char* object;
+  int type;
+  int subtype;
+};
+const AddedEvent kAddedEvents[] = {
+    {"obj_SaveData", ev_other, ev_game_end},   {"obj_SaveData", ev_step, ev_step_begin},
+    {"obj_SaveData", ev_step, ev_step_end},    {"obj_ObjectRotator", ev_step, ev_step_begin},
+    {"obj_ObjectResizer", ev_step, ev_step_begin}, {"obj_textbox", ev_step, ev_step_end},
+};
+
 const std::string kManifest = std::string(MOB_SOURCE_DIR) + "/editor/game.json";
 
 void WritePng(const fs::path& path, int w, int h, const std::vector<uint8_t>& rgba) {
@@ -145,13 +160,13 @@ TEST_F(EditorContent, ChunksComeInTheDocumentedOrder) {
   for (size_t i = 0; i < chunks.size(); ++i) EXPECT_STREQ(chunks[i].tag, order[i]);
   // Sizes that do not depend on the art match the documented ones, with what
   // the editor added since: per added script an offset and its record (12
-  // bytes) in SCPT and its name in STRG; the save button's game-end event
-  // (an event list entry with its one event and action, 72 bytes) in OBJT.
+  // bytes) in SCPT and its name in STRG; per added event (kAddedEvents) an
+  // event list entry with its one event and action, 72 bytes, in OBJT.
   const uint32_t addedScripts = static_cast<uint32_t>(GameData_Get().scripts.size()) - 3;
   const std::map<std::string, uint32_t> sizes = {{"GEN8", 200}, {"OPTN", 80}, {"LANG", 12},  {"EXTN", 4},
                                                  {"SOND", 324}, {"AGRP", 12}, {"BGND", 4},
                                                  {"SCPT", 40 + 12 * addedScripts},
-                                                 {"OBJT", 16700 + 72}, {"ROOM", 2968}, {"DAFL", 0}, {"EMBI", 8},
+                                                 {"OBJT", 16700 + 72 * static_cast<uint32_t>(std::size(kAddedEvents))}, {"ROOM", 2968}, {"DAFL", 0}, {"EMBI", 8},
                                                  {"TPAG", 4088}, {"CODE", 0}, {"AUDO", 4}};
   for (const ChunkInfo& chunk : chunks)
     if (sizes.count(chunk.tag)) {
@@ -228,12 +243,13 @@ TEST_F(EditorContent, EveryObjectRow) {
       ASSERT_NE(e, nullptr) << "event type " << type;
       EXPECT_EQ(e->codeIndex, code) << "event type " << type;
     }
-    // The save button also ends the game: it keeps the unsaved work then.
-    // Its code index follows every documented one.
-    if (std::strcmp(row.name, "obj_SaveData") == 0) {
-      CEvent* end = o->FindOwnEvent(ev_other, ev_game_end);
-      ASSERT_NE(end, nullptr);
-      EXPECT_GT(end->codeIndex, kLastDocumentedCodeIndex);
+    // Events the editor gained later; their code indices follow every
+    // documented one.
+    for (const AddedEvent& added : kAddedEvents) {
+      if (std::strcmp(row.name, added.object) != 0) continue;
+      CEvent* e = o->FindOwnEvent(added.type, added.subtype);
+      ASSERT_NE(e, nullptr) << "event " << added.type << "/" << added.subtype;
+      EXPECT_GT(e->codeIndex, kLastDocumentedCodeIndex);
       ++count;
     }
     int total = 0;
