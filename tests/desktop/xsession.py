@@ -484,6 +484,14 @@ class Input:
     def key(self, name):
         self.xdotool("key", name)
 
+    def key_down(self, name):
+        # A key held, for a shortcut: the program sees Control held only
+        # while it is down, so the letter goes down while it is.
+        self.xdotool("keydown", name)
+
+    def key_up(self, name):
+        self.xdotool("keyup", name)
+
 
 def wait_for_dialog(display, window, timeout=60.0, check=None):
     """Waits for a message box of window (a shown top-level window that is
