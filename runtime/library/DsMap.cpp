@@ -192,6 +192,18 @@ void F_DsMapReplace(DynValue& result, CInstance*, CInstance*, int, DynValue* arg
   if (CDS_Map* map = MapArgument(args)) DynValue_SetReal(&result, map->Replace(&args[1], &args[2]) ? 1 : 0);
 }
 
+// ds_map_copy(id, source): id's entries become those of source, added in
+// source's visiting order (a shallow copy: a nested map or list is named, not
+// copied). Copying a map onto itself changes nothing.
+void F_DsMapCopy(DynValue&, CInstance*, CInstance*, int, DynValue* args) {
+  Lock lock(DsMutex());
+  CDS_Map* target = MapArgument(args);
+  CDS_Map* source = target ? MapArgument(args + 1) : nullptr;
+  if (!source || source == target) return;
+  target->Clear();
+  for (DsMapNode* node = source->First(); node; node = source->Next(node)) target->Add(&node->key, &node->value);
+}
+
 void F_DsMapSize(DynValue& result, CInstance*, CInstance*, int, DynValue* args) {
   Lock lock(DsMutex());
   if (CDS_Map* map = MapArgument(args)) DynValue_SetReal(&result, map->count);
@@ -248,6 +260,7 @@ void DsMap_RegisterBuiltins() {
   Function_Add("ds_map_add", F_DsMapAdd, 3, true);
   Function_Add("ds_map_replace", F_DsMapReplace, 3, true);
   Function_Add("ds_map_size", F_DsMapSize, 1, true);
+  Function_Add("ds_map_copy", F_DsMapCopy, 2, true);
   Function_Add("ds_map_find_value", F_DsMapFindValue, 2, true);
   Function_Add("ds_map_find_first", F_DsMapFindFirst, 1, true);
   Function_Add("ds_map_find_next", F_DsMapFindNext, 2, true);

@@ -65,6 +65,6 @@ void DsMap_DestroyDeep(int handle);
 void DsStructure_DestroyNamedBy(const DynValue* value);
 
 // Registers ds_map_create, ds_map_destroy, ds_map_add, ds_map_replace,
-// ds_map_size, ds_map_find_value, ds_map_find_first, ds_map_find_next,
+// ds_map_size, ds_map_copy, ds_map_find_value, ds_map_find_first, ds_map_find_next,
 // ds_map_add_map and ds_map_add_list.
 void DsMap_RegisterBuiltins();

@@ -85,6 +85,22 @@ TEST_F(DsMapTest, ReplaceOfANewKeyAddsItAndSaysZero) {
   EXPECT_EQ(Call("ds_map_size", {map}).Real(), 1);
 }
 
+TEST_F(DsMapTest, CopyReplacesTheEntriesByTheSourcesInItsOrder) {
+  int source = NewMap(), target = NewMap();
+  for (const char* key : {"ID Number", "Color", "X Dif", "Alpha"}) Call("ds_map_add", {source, key, 7});
+  Call("ds_map_replace", {source, "Alpha", 0.5});
+  Call("ds_map_add", {target, "old", 1});
+  Call("ds_map_copy", {target, source});
+  EXPECT_EQ(VisitedKeys(target), VisitedKeys(source));
+  EXPECT_EQ(Call("ds_map_find_value", {target, "Alpha"}).Real(), 0.5);
+  EXPECT_TRUE(Call("ds_map_find_value", {target, "old"}).IsUndefined());
+  // The copy is its own: changing it leaves the source as it was.
+  Call("ds_map_replace", {target, "Color", 1});
+  EXPECT_EQ(Call("ds_map_find_value", {source, "Color"}).Real(), 7);
+  Call("ds_map_copy", {source, source});
+  EXPECT_EQ(Call("ds_map_size", {source}).Real(), 4);
+}
+
 TEST_F(DsMapTest, MissingKeyIsUndefined) {
   int map = NewMap();
   Call("ds_map_add", {map, "a", 1});

@@ -54,7 +54,7 @@ const BuiltinFunctionName kBuiltinFunctions[] = {
     {"ds_list_find_value", 2}, {"ds_list_find_index", 2}, {"ds_list_insert", 3}, {"ds_list_replace", 3},
     {"ds_list_delete", 2}, {"ds_list_mark_as_map", 2}, {"ds_list_mark_as_list", 2},
     // maps and secure map files
-    {"ds_map_create", -1}, {"ds_map_destroy", 1}, {"ds_map_add", 3}, {"ds_map_replace", 3}, {"ds_map_size", 1},
+    {"ds_map_create", -1}, {"ds_map_destroy", 1}, {"ds_map_add", 3}, {"ds_map_replace", 3}, {"ds_map_size", 1}, {"ds_map_copy", 2},
     {"ds_map_find_value", 2}, {"ds_map_find_first", 1}, {"ds_map_find_next", 2}, {"ds_map_add_map", 3},
     {"ds_map_add_list", 3}, {"ds_map_secure_save", 2}, {"ds_map_secure_load", 1},
     // files, clipboard, message box
