@@ -28,7 +28,9 @@ bool Runner_ParseCommandLine(int argc, const char* const* argv, RunnerOptions* o
       }
       return argv[++i];
     };
-    if (std::strcmp(arg, "-game") == 0) {
+    if (std::strcmp(arg, "--version") == 0) {
+      options->showVersion = true;
+    } else if (std::strcmp(arg, "-game") == 0) {
       const char* v = value(arg);
       if (!v) return false;
       options->gameFile = v;

@@ -53,6 +53,7 @@ struct RunnerOptions {
   // SaveFolder_FailFrom); 0 when not given.
   int64_t failSaveStep = 0;
   int scale = 0;                // -scale N (ours): the window at N times the room's size, 1..8; 0 when not given
+  bool showVersion = false;     // --version: print the program's version and end, with no window
 };
 
 // Parses the command line; unknown and unsupported options are accepted and

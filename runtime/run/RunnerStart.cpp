@@ -223,6 +223,12 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
     runner.exitCode = 2;
     return false;
   }
+  if (runner.options.showVersion) {
+    // Nothing else starts: the frame loop does not run (running stays
+    // false) and the program ends with exit code 0.
+    std::printf("Mobwright Studio %s\n", MOB_PROGRAM_VERSION);
+    return true;
+  }
   if (!runner.options.outputFile.empty()) {
     if (std::FILE* f = std::fopen(runner.options.outputFile.c_str(), "w")) {
       p.output = new FileConsole(f);  // kept for the whole run

@@ -1,6 +1,6 @@
 // The options that scenarios hand the program: -screenshot and -dumpstate,
 // each repeatable, one frame and one file per use, the sound options
-// -audio loopback and -audiostall, and -failsave for interrupted saves.
+// -audio loopback and -audiostall, -failsave for interrupted saves, and --version.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -112,4 +112,18 @@ TEST(FailSaveOption, AStepFromOneIsReadAndAnythingElseRefusedByName) {
   RunnerOptions options;
   EXPECT_FALSE(Parse({"-headless", "-failsave"}, &options, &error));
   EXPECT_EQ(error, "option -failsave needs a value");
+}
+
+// --version only asks for the version; other options beside it are still read.
+TEST(VersionOption, IsReadAloneAndAmongOthers) {
+  RunnerOptions plain;
+  std::string error;
+  ASSERT_TRUE(Parse({"-headless"}, &plain, &error)) << error;
+  EXPECT_FALSE(plain.showVersion);
+
+  RunnerOptions options;
+  ASSERT_TRUE(Parse({"-noaudio", "--version", "-scale", "2"}, &options, &error)) << error;
+  EXPECT_TRUE(options.showVersion);
+  EXPECT_TRUE(options.noAudio);
+  EXPECT_EQ(options.scale, 2);
 }
