@@ -10,6 +10,7 @@ packages=(
   libsdl2-dev libopenal-dev libvorbis-dev libogg-dev libpng-dev zlib1g-dev libjson-c-dev
   # build-time content tools
   libfreetype-dev fonts-urw-base35
+  scdoc  # the manual page
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev libfuzzer-14-dev
@@ -17,6 +18,7 @@ packages=(
   file  # the Debian package's dependency step (dpkg-shlibdeps through cpack)
   strace  # the test that kills a save at each of its system calls
   python3  # the layer-order check, the figure generator, bench/startup_compare.py
+  groff-base  # the manual page's rendering check
 )
 
 missing=()

@@ -2,10 +2,10 @@
 # A failed check ends the script with FATAL_ERROR, naming what was wrong.
 
 # Every file below `prefix` (relative, sorted) must be exactly: the program,
-# the launcher, the icons (equal to the committed ones) and the music tracks
+# the launcher, the manual page, the icons (equal to the committed ones) and the music tracks
 # (equal to the editor's). `source_dir` is the repository.
 function(mob_check_installed_files prefix source_dir)
-  set(expected bin/mobwright share/applications/mobwright.desktop)
+  set(expected bin/mobwright share/applications/mobwright.desktop share/man/man1/mobwright.1.gz)
   foreach(size 48 128 256)
     list(APPEND expected share/icons/hicolor/${size}x${size}/apps/mobwright.png)
   endforeach()
