@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Mobwright Studio: hands control to the runner with the editor's compiled
 // code, whose descriptor also carries the embedded game data.
 #include "code/CompiledCode.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // When this process started, on the monotonic clock: /proc/self/stat gives
 // the start in clock ticks since boot (so the resolution is one tick).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Reference for the start-up benchmark: a bare SDL program that makes the
 // same 1024 x 768 window and renderer as the runtime and presents one cleared
 // frame. It stands outside the runtime (which reaches SDL only through

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The costs that compiled code pays on every statement: assigning and
 // releasing cells, calling a built-in by id, reading variables, finding an
 // instance by id.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Loading the editor's game data file: the whole chunk loop (every reader,
 // objects filed in the core, the PNG page decoded) and, apart, the PNG decode
 // of the texture page alone, so the decode's share of the load can be read

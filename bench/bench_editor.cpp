@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The editor's room at work: one step (DoAStep) and one drawn frame, measured
 // apart, with 30 figure parts on the canvas, half of them animating, and one
 // of them selected with its rotation and resize handles.

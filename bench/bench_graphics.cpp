@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The drawing layer's costs: filling a whole vertex batch from sprite draws
 // (our own CPU time, on the counting renderer), drawing a room of about 300
 // instances once, and the editor-sized scene on SDL's software renderer set

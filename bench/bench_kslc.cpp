@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // kslc benchmarks:
 //  - BM_KslcCompile5000Lines: lexing, parsing and generating a 5,000-line
 //    program in memory (goal for the whole editor: under one second).

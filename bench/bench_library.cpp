@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Lists and maps, secure map files and the key hash, measured on the shapes
 // the editor uses: an 11-entry record map with short string keys.
 // Needs: mobrt, benchmark::benchmark_main.

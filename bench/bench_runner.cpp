@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The real frame loop, headless, with the editor's room running:
 //   bench_runner pacing [frames] [sleep margin ms] [rounds] [every]
 //     frame loops side by side, `frames` each, in alternating rounds of a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Saving and loading one frame of the editor, 30 placed shapes: 30 record
 // files ("0_14", ...) and the index "frame1_data.dat", 31 secure map files.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Sound benchmarks: the main thread's per-frame update with eight voices,
 // the streaming decoder's speed and refill times, and a headless soak of two
 // cross-fading tracks on the silent null device that counts underruns.

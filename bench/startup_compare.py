@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Zlib
 """Start-up of the runtime against a bare SDL program, side by side.
 
 Runs `bench_runner first-frame` and `bench_bare_sdl` alternately, each time

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Zlib
 """Checks that the runtime's folders include each other only downwards.
 
 The runtime is built in layers; a file may include headers of its own layer

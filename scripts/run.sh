@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Zlib
 # Installs what the program needs, builds it into build/ and starts build/mobwright.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Zlib
 # Installs every Debian package the project builds, runs and tests with.
 # Idempotent: packages already present are left as they are.
 set -euo pipefail

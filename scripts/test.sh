@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Zlib
 # Installs what the build and the tests need, then builds and runs every test:
 #   1. the normal build (build/) and all its tests,
 #   2. an AddressSanitizer + UndefinedBehaviorSanitizer build (build-asan/) and its tests,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Consoles: objects with one printf-like output operation. The debug console
 // receives start-up and load log lines, show_debug_message and error reports;
 // the release console receives the "ERROR!!! :: " lines. On Linux both go to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The error report's core: the message, the parts the layers above supply,
 // the release-console line, the dialog, and the end of the process.
 #include "base/Error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The runtime's one error call and the report it makes: a heading naming
 // what was running, the message, a position line and the call chain, written
 // to the release console and shown in a dialog, then the end of the process

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "base/Memory.h"
 
 #include <atomic>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The runtime's memory manager: every allocation of runtime records (strings,
 // arrays, slot maps, instances) goes through these three operations so that the
 // total in use can be reported, and each allocation is tagged with the source

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The built-in variable table (fixed, ids never move) and the built-in
 // function table (grows by a block of records when full).
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Taking the compiled side's descriptor and resolving its names to ids.
 #include <algorithm>
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // State shared by the files of the compiled-code interface.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The compiled-code interface: the contract between the runtime and the event
 // code, scripts and room creation codes that are compiled ahead of time into
 // the same executable. The compiled side describes itself with one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "code/Builtins.h"
 #include "code/CompiledCode.h"
 #include "value/ArgReaders.h"

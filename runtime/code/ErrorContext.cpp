@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "code/ErrorContext.h"
 
 #include "code/CompiledCode.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The parts of an error report that the compiled-code layer knows: the event
 // that was running and its object, the line of the running function with its
 // source text, the chain of compiled functions, and the dialog.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Calling built-in functions and scripts by id.
 #include <alloca.h>
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Reading and writing variables: built-in ones through the table, user ones
 // through slots, and the variables of other instances by target.
 #include <vector>

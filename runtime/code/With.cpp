@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Iterating instances for `with`: the instances are collected first and then
 // visited from the last collected to the first.
 #include <vector>

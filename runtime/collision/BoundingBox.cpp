@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The instance's collision box: integer edges, inclusive, from the collision
 // sprite's own box placed at the instance's position, scaled and turned.
 // The arithmetic is single precision like the instance's fields: at right

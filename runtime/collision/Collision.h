@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Instance bounding boxes and point tests: the integer box every instance
 // keeps from its collision sprite, position, scales and angle; the point test
 // that maps a point back into the sprite's frame and consults its collision

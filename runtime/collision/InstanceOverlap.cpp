@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Whether two instances overlap: their boxes first, then, when either sprite
 // is precise, the pixels the two boxes share.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The point test of one instance and position_meeting over the instances a
 // target names.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Collision masks: unpacked from the sprite records' bit rows the first time
 // a precise point test needs them, then kept by sprite index until the game
 // data changes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Inside the collision module: the state record (where sprite records come
 // from, the cache of unpacked masks, a scratch list for target walks).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The built-in variables that describe an instance's sprite.
 #include "code/CompiledCode.h"
 #include "collision/Collision.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The chunk readers of the game data loader and the state they share while
 // one file is being loaded. Internal to runtime/data.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Bounds-checked reading of the game data file kept in memory.
 //
 // Every offset, count and length that the file gives is checked against the

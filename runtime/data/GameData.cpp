@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The game data loader: the container check, the header pre-scan and the
 // chunk loop that hands each chunk body to its reader (ChunkReaders.h). Also
 // the small helpers of the records (masks, glyph lookup, caption).

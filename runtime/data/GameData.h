@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The game data: the records that the chunk loop reads from the chunked game
 // data file (header, options, sounds, audio groups, sprites with their masks,
 // texture-page items and decoded pages, fonts with glyphs, rooms with their

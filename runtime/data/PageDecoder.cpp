@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The page decoder's worker: one thread that decodes the pages in file order
 // and files each result under its PNG's address.
 #include "data/PageDecoder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Texture pages decoded on a worker thread. Inflating the page's PNG is the
 // longest part of start-up; the runner hands the game file to the decoder as
 // soon as it has it, so the pages are being decoded while the window and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // libpng's simplified reading interface does the work: it reads from memory,
 // converts any colour type and bit depth to RGBA8, and reports failures with a
 // message instead of long-jumping through our frames.

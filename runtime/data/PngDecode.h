@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Decodes a PNG image held in memory into 8-bit RGBA pixels (rows top down),
 // through libpng. Used for the texture pages of the game data; works on bytes
 // only, so it can be tested and fuzzed on bytes.

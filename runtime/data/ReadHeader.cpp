@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // GEN8 (the game header), OPTN (options and their constants) and LANG.
 #include <cerrno>
 #include <cstdlib>

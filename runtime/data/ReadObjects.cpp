@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // OBJT: object records with their physics fields and event tables, filed
 // straight into the core's object table. The code of an event is named by
 // the code index in its first action; the core binds it to the compiled

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Chunks of records found through lists: sounds (SOND), audio groups (AGRP),
 // embedded audio (AUDO), scripts (SCPT), global initialisation code (GLOB),
 // embedded images (EMBI), the lists kept by name (EXTN, BGND, PATH, SHDR,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // ROOM: room records with their backgrounds, views, placed instances, tiles
 // and (room format 2 and later) layers.
 #include "data/ChunkReaders.h"

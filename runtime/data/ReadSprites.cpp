@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Sprites (SPRT) with their frames and collision masks, texture-page items
 // (TPAG), the PNG texture pages (TXTR) and fonts with their glyphs (FONT).
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The vertex batcher and the vertex format table.
 #include "graphics/Batch.h"
 

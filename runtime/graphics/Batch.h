@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The vertex batch: one per process. Sprite and glyph quads are appended to
 // it as long as they share primitive kind, texture and vertex format; it is
 // handed to the renderer when one of those changes, when it is full, when a

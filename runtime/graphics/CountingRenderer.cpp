@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "graphics/CountingRenderer.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // A renderer that draws nothing: it counts what it is asked to do and, when
 // asked to, keeps a copy of every call and its vertices so that tests can
 // check the batcher's output vertex by vertex. Benchmarks use it to measure

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The built-in default font: a 5 x 7 pixel face of our own, one glyph per
 // 8 x 12 cell of a 256 x 128 texture, 32 cells to a row. Codes 32 to 126 are
 // ASCII; 127 to 136 draw a hollow box.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The frame's draw pass: clear, pre-draw, per view draw begin / the room's
 // layers from the greatest depth to the least / draw end, post-draw and the
 // GUI events; instances without a Draw event are drawn with their own sprite.

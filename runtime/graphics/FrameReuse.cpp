@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "graphics/FrameReuse.h"
 
 #include <cstring>

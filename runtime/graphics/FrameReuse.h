@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // A renderer in front of another that does not draw a frame again when it
 // asks for exactly the drawing of the frame before: the target still holds
 // those pixels, and the window still shows them. An idle editor draws the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The graphics state record, set-up, and the resources built from the game
 // data: texture pages, sprites, fonts and the default font.
 #include "graphics/Graphics.h"

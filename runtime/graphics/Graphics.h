@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The drawing layer: sprites and text through one vertex batcher, the drawing
 // state of the draw_* built-ins, and the frame's draw pass. Everything is
 // expressed in room coordinates; the renderer (see Renderer.h) maps the view

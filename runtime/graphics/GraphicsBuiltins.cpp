@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The drawing built-ins as the scripting language calls them, and the
 // cursor table of window_set_cursor. Arguments are read once here; the
 // functions below them work on plain values.

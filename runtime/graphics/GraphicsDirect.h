@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Direct entries of the drawing built-ins that compiled code calls most:
 // plain functions taking already-converted arguments. Each behaves exactly as
 // the registered built-in of the same name.

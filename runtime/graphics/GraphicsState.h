@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The drawing layer's one state record: the drawing state of the built-ins
 // (colour, alpha, font, alignment, depth z, corner-id flag), the blend mode,
 // the view used for culling, the cursor, the resources and the vertex batch.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "graphics/PngWrite.h"
 
 #include <png.h>

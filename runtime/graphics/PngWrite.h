@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Frames and pictures as PNG files (screenshots, test pictures).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The renderer boundary: the few operations the drawing layer needs of any
 // renderer. The drawing logic (batcher, sprite and text quads, the frame's
 // draw pass) sits above it and never sees SDL; runtime/graphics/sdl/SdlRenderer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The drawing layer's resources, built from the game data records: texture
 // pages as renderer textures, sprites as lists of page regions, fonts as glyph
 // tables on a page region, and the built-in default font.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Sprites: frame choice, culling against the view, the rotated quad, and the
 // drawing state that colours it (colour, alpha, blend mode, corner ids).
 #include <cmath>

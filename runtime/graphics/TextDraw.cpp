@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Text: the string is cut into lines at CR, LF, CR LF and LF CR, aligned by
 // the current alignment, and every character becomes a glyph quad of the
 // font's page. draw_text colours every corner alike; draw_text_colour blends

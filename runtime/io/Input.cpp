@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The input state: window messages into the pending copy, the frame fold into
 // the live copy, the reset, mouse capture and the queries over the live copy.
 #include "io/Input.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Keyboard and mouse input: the entry points that the window code calls with
 // already-translated platform messages (virtual-key codes, buttons 1-3, UTF-16
 // characters, client pixels), the once-per-frame fold, the queries behind the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The input built-ins and built-in variables: thin readers over the live
 // input state (io/Input.cpp holds the rules).
 #include "code/CompiledCode.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The input state record: what the window's keyboard and mouse messages have
 // said, held twice. Messages write the pending copy whenever they arrive; once
 // per frame, before the Step events, the fold copies it into the live copy

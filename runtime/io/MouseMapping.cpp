@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // mouse_x and mouse_y: the pointer's window position taken into room
 // coordinates. The drawing area sits inside the window with an inset on each
 // side; without views the room is stretched over it, with views the ports

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "library/Base64.h"
 
 namespace {

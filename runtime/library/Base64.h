@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Base64 with the standard alphabet and '=' filling the last group, no line
 // breaks (the body of secure map files).
 #pragma once

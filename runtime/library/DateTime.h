@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Local date and time built-ins: date_current_datetime and date_get_year,
 // _month, _day, _hour, _minute, _second.
 //

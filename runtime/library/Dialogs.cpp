@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "library/Dialogs.h"
 
 #include "code/CompiledCode.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // clipboard_set_text and show_message: the built-ins that hand text to the
 // user's desktop, through the platform's clipboard and message box.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "library/DsHandles.h"
 
 #include "base/Error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The handle tables of lists and maps, the "DsMutex" lock of map built-ins,
 // and the marks that say a number is a map or list handle.
 //

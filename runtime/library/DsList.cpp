@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "library/DsList.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Lists: ordered sequences of cells behind integer handles (the ds_list_*
 // built-ins). Elements are copies made by the cell copy rules: strings and
 // arrays gain a reference, they are not duplicated.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "library/DsMap.h"
 
 #include <mutex>

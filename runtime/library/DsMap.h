@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Maps: dictionaries from cells to cells behind integer handles (the ds_map_*
 // built-ins). A map is a fixed table of buckets chosen by the key's CRC-32
 // AND mask; it never grows or rehashes. A new entry goes to the end of its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "library/Files.h"
 
 #include <cstdlib>

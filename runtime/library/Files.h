@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Files of event code: every name is placed in the save area before use.
 //
 // A name is made a full path (relative names start at the current directory)

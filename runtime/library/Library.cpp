@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "library/Library.h"
 
 #include "library/DateTime.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The built-in function library of lists and maps, secure map files, strings
 // and numbers, files in the save area, clipboard and message box, and the
 // local date and time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // CRC-32 of map keys. Short keys (the editor's keys are 2 to 13 bytes) go
 // through a 256-entry table, one byte per step; long inputs through zlib,
 // whose crc32 is the complement of this register (it complements on entry and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The key hash of maps: CRC-32 with the reflected polynomial 0xEDB88320, the
 // register started at 0xFFFFFFFF and no final complement, taken over a key's
 // bytes as its kind says. The hash decides a key's bucket and with it the

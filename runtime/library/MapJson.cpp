@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // JSON of maps through json-c.
 //
 // Writing builds json-c objects and prints them with json-c's own printer in

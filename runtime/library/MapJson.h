@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The JSON text of a map, as secure map files hold it, and the way back.
 //
 // Writing: entries in the map's visiting order; "{ " ... " }" with ", "

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The runtime's random generator: WELL512 in its published 16-word form,
 // seeded with 0 at start. choose draws from it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Secure map files: an 80-character machine tag, then the Base64 text of the
 // map's JSON text followed by its 0 byte; nothing else, no line breaks. The
 // tag ties a file to the machine that wrote it (a file from another machine

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "library/Sha1.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // SHA-1 (FIPS 180-4), only for the machine tag of secure map files: the tag
 // must be the same on every run on one machine, not secret.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Text and number built-ins: string, real, is_real, is_string, is_undefined,
 // string_pos, string_length, string_upper, string_copy, string_digits, round,
 // floor, abs, point_direction, choose, random_set_seed, show_debug_message.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Names of events and keys as error reports print them.
 #include "object/Event.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Event types and their names in messages.
 #pragma once
 

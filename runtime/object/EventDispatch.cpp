@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Running an event for an instance, inherited through the object's parents.
 #include "object/EventDispatch.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Event dispatch: runs an event's compiled code for an instance, looking the
 // event up through the object's parents, with the event context that error
 // reports name and a recursion limit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Creating, finding, destroying and removing instances.
 #include "object/Instance.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Instances (CInstance): live copies of objects in the room, with their
 // built-in variables and user-variable slots; creation, lookup by id,
 // destruction marking and removal.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // instance_create_depth, instance_destroy, instance_exists, instance_find,
 // instance_number.
 #include "object/InstanceFunctions.h"

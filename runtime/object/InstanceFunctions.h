@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The instance built-ins and their direct entries for compiled code.
 #pragma once
 

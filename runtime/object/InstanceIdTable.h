@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Instances by id: open addressing with linear probing and backward-shift
 // deletion, so lookups stay one hash and a short probe whatever the count.
 #pragma once

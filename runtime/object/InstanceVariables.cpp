@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The built-in variables of instances: getters and setters over CInstance fields.
 #include <cmath>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Object definitions by index, parent links and event binding.
 #include "object/Object.h"
 

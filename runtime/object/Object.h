@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Object definitions (CObjectType): loaded from the game data, kept by object
 // index, each with an event table whose entries name compiled code by index,
 // and the two instance lists (own instances; instances of it and its

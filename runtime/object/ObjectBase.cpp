@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // User-variable storage of instances and the global object.
 #include "object/ObjectBase.h"
 

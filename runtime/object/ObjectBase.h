@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // ZuObjectBase: the base of every instance and of the global object. It owns
 // the user-variable cells: either a slot array (the global object) or a slot
 // map from slot number to a cell taken from a shared pool (instances).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Default clipboard: the text lives in the process. The clipboard is touched
 // only from the main thread, like every built-in, so it takes no lock.
 #include "platform/Clipboard.h"

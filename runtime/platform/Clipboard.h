@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The system clipboard, as far as the runtime needs it: put a text on it (an
 // empty text empties it) and read the text back. A narrow seam with a
 // replaceable implementation: the default keeps the text inside the process

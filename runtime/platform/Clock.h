@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Time for the frame loop: a microsecond clock from the high-resolution
 // counter, a coarse sleeping wait for the long part of the frame wait and a
 // precise one for its end.

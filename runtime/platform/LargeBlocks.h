@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Memory for SDL's large pixel buffers (the window's frame buffer, the texture
 // page's surface): blocks of a megabyte or more are mapped on their own,
 // aligned to 2 MiB and offered to the kernel for transparent huge pages.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The wall clock in the user's time zone, for the date built-ins. The
 // calendar arithmetic on such a time lives above (library/DateTime); only
 // asking the operating system for the time and the zone happens here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "platform/MachineId.h"
 
 #include "platform/RegularFile.h"

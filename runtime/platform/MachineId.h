@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The machine identifier that tags secure map files: the system's machine id
 // (/etc/machine-id, then /var/lib/dbus/machine-id), or "NOT SUPPORTED" when
 // neither can be read. Read once and kept for the process.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Default message box: no window exists, so the box is written to the debug
 // console and answered at once. The SDL implementation that blocks on a real
 // box arrives with the window and is installed through

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The modal message box: a caption, a text, an OK button, waiting until the
 // user closes it. A narrow seam with a replaceable implementation: the default
 // writes the box to the debug console and returns at once (headless runs and

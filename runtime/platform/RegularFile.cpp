@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Regular files opened without blocking and read within a limit (see
 // RegularFile.h).
 #include "platform/RegularFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Reading files that come from outside the program (the game data of -game,
 // options.ini, input scripts, music tracks, the save folder's files): only
 // regular files, opened without blocking, never read past a size limit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Confined folders through openat2(RESOLVE_BENEATH) with an openat(O_NOFOLLOW)
 // walk as fallback, and atomic replacement of files inside them.
 #include "platform/SaveFolder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Folders that files are confined to: the save area of the game, the only
 // place the game reads and writes its files. A folder is opened once; every
 // file below it is reached through the kernel relative to that open folder, with openat2 and RESOLVE_BENEATH when

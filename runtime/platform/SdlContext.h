@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Inside the platform layer only: the SDL objects that its files share. The
 // window file owns them; the renderer file draws into the window.
 #pragma once

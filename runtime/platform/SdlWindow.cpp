@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The window on SDL2: creation, caption, message draining into platform
 // events, the active-window query, mouse capture, and the SDL clipboard and
 // message box installed behind the runtime's seams when a real window exists.

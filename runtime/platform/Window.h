@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The program's window and its messages, in the runtime's own terms: the
 // window is made once with a size and a caption, its messages are drained
 // into neutral platform events (virtual-key codes, buttons 1-3, UTF-16

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The room's depth-ordered instance list.
 #include "room/RoomInstances.h"
 

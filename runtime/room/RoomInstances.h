@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The room's instance list (ascending depth, equal depths in filing order),
 // the pending re-sort list for depth changes, and the runtime's two pending
 // instance lists.

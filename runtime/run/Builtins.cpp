@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "run/Builtins.h"
 
 #include "code/Builtins.h"

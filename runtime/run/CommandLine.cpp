@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>

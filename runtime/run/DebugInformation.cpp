@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The debug information next to the game: "<game>.zudebug", the text of the
 // source lines that compiled functions start statements on, quoted by error
 // reports.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "run/EventLists.h"
 
 #include "object/Event.h"

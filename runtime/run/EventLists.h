@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // For every event type and subtype, the objects that have that event (their
 // own or inherited), in ascending object index. Event passes walk these.
 #pragma once

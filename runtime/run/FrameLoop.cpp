@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The frame loop: pace, messages, scripted input, the step, the draw and the
 // present, screenshots and state dumps, the new-room request (with the Game
 // End event when the game ends); and the whole program's run from start-up to

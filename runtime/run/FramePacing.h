@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Frame pacing: waits until the next frame is due and counts frames per
 // second. The wait sleeps coarsely (whole milliseconds) for all of it but the
 // sleep margin; the margin, whose end must be precise, is slept in short

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Input recording and playback: every input event goes through one
 // dispatcher that also writes it to the -record file, and a -playback script
 // feeds its events in at their frames.

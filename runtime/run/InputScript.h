@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Input scripts: the window's input events, one per line, keyed by the frame
 // in which they arrive, so that a session can be recorded (-record FILE) and
 // replayed frame by frame (-playback FILE) through the same path as real

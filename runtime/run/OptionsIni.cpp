@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "run/OptionsIni.h"
 
 #include <cctype>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The "options.ini" beside the game data: "key=value" lines in any section;
 // lines starting with ';' or '[' are skipped, spaces before the '=' do not
 // count, and a key given twice takes its last value.

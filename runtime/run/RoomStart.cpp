@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Starting and ending rooms.
 #include "base/Error.h"
 #include "code/CompiledCode.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The runner: start-up, the room, the step and the frame loop.
 #pragma once
 

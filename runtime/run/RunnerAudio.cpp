@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The runner's sound (see RunnerAudio.h).
 #include "run/RunnerAudio.h"
 

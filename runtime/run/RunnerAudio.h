@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The runner's sound: opening the device at start-up and, with
 // "-audio loopback", mixing the sound of every frame into memory.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The runner's use of the graphics subsystem: the renderer on the window,
 // the resources from the game data, one drawn frame, screenshots, the splash,
 // and the room's place in a window of another size.

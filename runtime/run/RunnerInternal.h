@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Shared by the runner's own files: the runner's private state, and the
 // pieces that start-up (RunnerStart.cpp), the frame loop (FrameLoop.cpp),
 // input recording and playback (InputRecording.cpp) and the debug

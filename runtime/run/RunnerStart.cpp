@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Start-up: finding and loading the game, the window, the prepare steps and
 // the first room (the frame loop is in FrameLoop.cpp).
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The built-in variables of the runner and the system, read from the runner's
 // state, the current room's record, the window and the clock.
 #include "run/RunnerVariables.h"

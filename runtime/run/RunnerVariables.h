@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The built-in variables of the runner and the system: the current room and
 // its size and speed, the window caption, frames per second, the time since
 // start-up and the length of the last frame, the instance count and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "run/SleepMargin.h"
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The sleep margin: the milliseconds at the end of each frame wait that are
 // waited precisely (short precise sleeps with window messages drained between
 // them, the last moments busy-waited) instead of slept coarsely. Three places may set it, the first that does

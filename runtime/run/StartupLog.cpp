@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "run/StartupLog.h"
 
 #include <cstdarg>

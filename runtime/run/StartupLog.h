@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The lines the runner writes to the debug console while it starts, in one
 // table in the order they appear (StartupLog.cpp). People and tools read this
 // log to see how far a start got, so its lines keep their wording; a line

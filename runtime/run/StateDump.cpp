@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The room's state as JSON; see StateDump.h for the layout.
 #include "run/StateDump.h"
 

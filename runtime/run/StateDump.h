@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The room's state as JSON (-dumpstate FRAME FILE): every live instance with
 // its built-in position fields and every user variable it holds, by the
 // variable's source name, every live list and map with its contents, and the

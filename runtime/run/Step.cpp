@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // One step of the game: the event passes in their fixed order.
 #include <cmath>
 #include <vector>

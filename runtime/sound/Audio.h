@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The sound layer: sound records built from the game data's sound chunk,
 // audio groups, play instances ("voices") behind handles, gains with timed
 // fades, track positions, and Ogg Vorbis tracks streamed from files next to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The audio device as the sound layer sees it: a device that is opened and
 // closed, sources that each play one voice, and buffers of 16-bit PCM that a
 // source plays one at a time or as a queue. The voices, the streaming and the

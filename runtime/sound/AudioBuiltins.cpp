@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The audio built-in functions. Each reads its arguments once and calls the
 // operation of Voices.cpp. While sound is disabled ("-noaudio") every one of
 // them returns at once and leaves its result cell as the caller gave it.

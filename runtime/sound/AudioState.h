@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The sound layer's one state record and the records it holds. Internal to
 // runtime/sound: the rest of the runtime uses Audio.h.
 //

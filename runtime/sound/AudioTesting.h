@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Start-up variants and probes for tests and benchmarks: a loopback device
 // that mixes only when rendered, the streaming work run by hand instead of by
 // the thread, and the streaming counters.

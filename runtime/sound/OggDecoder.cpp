@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Ogg Vorbis decoding through libvorbisfile's callbacks (see OggDecoder.h).
 // This file depends on libvorbisfile and the C library only, so that the fuzz
 // target can compile it on its own with coverage instrumentation.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Ogg Vorbis decoding to 16-bit little-endian interleaved PCM. The decoder
 // reads either a byte range held in memory or an open file, always through
 // libvorbisfile's callback interface, so every byte it sees passes through our

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Ogg channels: a streamed voice plays through two device buffers that the
 // streaming thread keeps full. Each buffer carries one 16384-byte half of the
 // channel's decode area; as soon as the device has played a buffer, the thread

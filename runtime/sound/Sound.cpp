@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Sound records, audio groups and embedded audio files, as the game-data
 // loader hands them over from the SOND, AGRP and AUDO chunks.
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Voices: the play instances behind handles. Selection and priority stealing
 // on play, pause, resume, stop, gains and fades, track positions, and the
 // start, per-frame update and end of the sound layer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Argument readers of built-in functions.
 #include "value/ArgReaders.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Argument readers: built-in functions receive their arguments as a contiguous
 // array of cells and read argument i with one of these. A wrong kind is
 // reported through Runtime_Error naming the built-in being executed.

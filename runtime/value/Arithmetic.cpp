@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Addition, increment and comparison of cells, as compiled code calls them.
 #include <cmath>
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Element access on array cells: copy on write through a non-owning cell,
 // growth on write, bounds-checked reads.
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Conversions of a cell to a real, an integer, a pointer, a truth value or text.
 #include <charconv>
 #include <cinttypes>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Copying, overwriting and releasing cells; the string records.
 #include "value/DynValue.h"
 

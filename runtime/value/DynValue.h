@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Tagged values: the 16-byte cell that every compiled event, script, built-in
 // function and variable holds or passes, with its reference-counted string and
 // array records, the copy and release rules, conversions, arithmetic and

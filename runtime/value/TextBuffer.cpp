@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "value/TextBuffer.h"
 
 #include <cstdarg>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // A growable, always NUL-terminated text buffer for text renderings of cells.
 // It starts at 256 bytes and grows to 1.5 times the size it needs.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The compiled-code interface as generated code uses it: name resolution,
 // calls by id, variables of self and of other instances, and `with`.
 #include <vector>

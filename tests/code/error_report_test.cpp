@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The error report: call stack from compiled frames, the report layout, the
 // dialog text, fatal versus non-fatal and the exit code.
 #include "RuntimeFixture.h"

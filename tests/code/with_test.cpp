@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // `with`: which instances a target visits, in which order, and what happens
 // to self and other.
 #include <vector>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Instance boxes and point tests: box edges (inclusive right and bottom,
 // scales, flips, rotation), precise masks chosen by image_index, mask_index,
 // the overlap of two instances (boxes, then the masks of precise sprites)

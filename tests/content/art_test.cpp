@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The committed sprite frames against the editor's sprite table, and the
 // art generator's reproducibility.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "content_files.h"
 
 #include <png.h>

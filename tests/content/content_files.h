@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Helpers shared by the content tests: reading PNGs and files, running a
 // generator into a scratch folder.
 #pragma once

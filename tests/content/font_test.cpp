@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The baked preview font: its glyph records, its image, and that baking
 // again gives the same files.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The committed background tracks: they decode, have the format and length
 // the player expects, are distinct pieces, loop without a silent gap, and
 // come out of the synthesiser the same way again.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Builds small game data files in memory, word by word, so that the tests
 // spell out the layout they feed the loader. Strings are collected and
 // written into a STRG chunk at the end; their fields are patched then.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The documented content tables of the editor, row by row, as the packed
 // game data file must give them back.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Each loader test starts from nothing loaded and collects the debug log.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // A small but complete game data file written chunk by chunk in the order of
 // the editor's data, with a few knobs for the variations the tests need, and
 // the positions of the fields that tests damage on purpose.

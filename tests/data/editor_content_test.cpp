@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Packs the editor's manifest and loads the result: every row of the object,
 // sprite, room and sound tables must come back from the loader as
 // documented. The art is the repository's own when it is all present;

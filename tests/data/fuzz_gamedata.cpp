@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // libFuzzer target over the game data loader: the header pre-scan and the
 // chunk loop with every chunk reader and the PNG pages. Each input is tried
 // as given and once more with the container header made consistent, so the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Damaged files are refused with a message, never read out of bounds, and
 // leave nothing loaded behind. Run under the sanitizer build, a read outside
 // the file fails these tests even when the loader happens to survive it.

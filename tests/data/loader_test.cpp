@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Loading a complete small game: what each chunk reader builds.
 #include <cmath>
 

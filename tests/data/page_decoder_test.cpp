@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Texture pages decoded on the page decoder's thread: the chunk loop reads
 // only the PNG header of such a page, the pixels are taken later, and damage
 // in the pixel data is reported when they are taken.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The PNG wrapper over libpng: decodes to RGBA, refuses what is not a whole PNG.
 #include <gtest/gtest.h>
 

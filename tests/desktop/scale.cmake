@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # The window at twice the room's size and after a resize: the same clicks at
 # 1x and at -scale 2 give the same export on the clipboard, the window's size
 # follows -scale and options.ini's Scale=. Needs Xvfb, xdotool and xclip.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Zlib
 """The window at twice the room's size, and resized, in a real X server.
 
 The same editing session is done twice, as a person does it with the mouse:

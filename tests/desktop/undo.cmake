@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # Undo and redo in the real window: undo_test.py places a part and drags it,
 # then undoes and redoes both with Ctrl+Z and Ctrl+Shift+Z sent as X key
 # events, checking the window's pixels after every step against the same

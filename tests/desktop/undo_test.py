@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Zlib
 """Undo and redo in the real window, under Xvfb, with the keys a person
 presses: Ctrl+Z and Ctrl+Shift+Z sent as X key events.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # The end-to-end editing session in the real window: window_test.py drives
 # the program under Xvfb with X input events (shape, colour, three shapes, a
 # list row, a drag, a turn, two frames, save, export), answers its message

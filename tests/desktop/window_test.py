@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Zlib
 """One editing session in the real window, under Xvfb, driven by X input
 events as a person drives it, checked against the same session run headless.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 """Helpers for tests that drive the real program in a real X server (Xvfb).
 
 What a test needs to act as a person in front of the window: an X server of

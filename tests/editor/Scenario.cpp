@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Reading scenarios and state dumps, evaluating references, checking
 // expectations. See Scenario.h and README.md.
 #include "Scenario.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Editor scenarios: a text file of input-script lines and expectations (see
 // README.md beside this file), run against the real program. This header is
 // the scenario's reader and checker; scenario_test.cpp runs the program.

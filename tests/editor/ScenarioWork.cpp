@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The editor's work read out of a state dump as one text (WorkText), so that
 // a scenario can say that an undo brought back exactly what an earlier frame
 // showed: `expect F work = G`.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The real program with sound on, as people start it (no -noaudio), headless
 // for a few frames: it must open the machine's sound device or say plainly
 // that there is none, and end normally either way. A machine without a sound

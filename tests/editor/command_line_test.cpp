@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The options that scenarios hand the program: -screenshot and -dumpstate,
 // each repeatable, one frame and one file per use, the sound options
 // -audio loopback and -audiostall, -failsave for interrupted saves, and --version.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Zlib
 """A save killed at every one of its file-system calls.
 
 The real program saves, under strace, which kills it with SIGKILL at one

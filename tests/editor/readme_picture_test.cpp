@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The picture of the editor in the README is made by the program itself from
 // a committed scenario (scenarios/readme/figure.scn): this test makes it again
 // into the build folder and compares it with the committed docs/editor.png,

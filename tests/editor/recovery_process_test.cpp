@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Unsaved work survives the ways a real program ends that a scenario cannot
 // play: the end of an input script (-exit), the system asking it to end
 // (SIGTERM, as a logout or `kill` does) and a real SIGKILL, which no program

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // No damaged save folder may stop the editor. A small real save folder (two
 // frames of three parts saved twice, so a kept copy exists, unsaved work in
 // recovery.dat and the marker of a save under way) is damaged one byte at a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The scenario reader and checker without the program: which lines it reads
 // and which it refuses, how a restart splits a scenario into runs, how
 // references find instances and variables in a dump, that every kind of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Runs every scenario under tests/editor/scenarios/ against the real program,
 // headless, without sound unless the scenario mixes it on the loopback device,
 // one test case per file (see README.md beside this file).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The state dump (-dumpstate): instances in room order with their built-in
 // fields and every user variable by its source name, destroyed instances
 // left out, the lists and maps with their contents in their own order, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Undo and redo over a long random session of the real program, headless.
 // A seeded generator makes 200 edits, each one undo step, through the mouse
 // and keys as a user would: placing parts, choosing them on the canvas or in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The sample figure objects, run in-process on the editor's compiled code and
 // embedded data (the program's runner started headless):
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // In-memory game data for the drawing tests (texture pages, page items,
 // sprites and fonts built by hand), and a fixture that gives each test a
 // fresh drawing layer on a recording CountingRenderer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The batcher: what goes out in one renderer call and what breaks a batch.
 #include <cmath>
 

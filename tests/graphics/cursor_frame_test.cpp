@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The mouse cursor is shown once per frame: window_set_cursor records the
 // choice, and drawing the frame hands the last choice to the platform, only
 // when it differs from the cursor already shown. The editor picks the arrow

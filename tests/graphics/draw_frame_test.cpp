@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The frame's draw pass: event order, depth order, default drawing of
 // instances without a Draw event, background layers and the clear.
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Frame choice, the drawing state of the draw_* built-ins, colour values,
 // sprite queries and the cursor table.
 #include "GraphicsTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The renderer that leaves an unchanged frame as it was: what reaches the
 // renderer behind it (a log of calls), and, on SDL's software renderer, that
 // every frame reads back exactly as if each had been drawn.

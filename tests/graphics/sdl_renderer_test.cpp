@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The SDL renderer on its off-screen software target: a small scene drawn
 // through the batcher and read back as pixels, compared with a tolerance
 // (the software rasteriser may differ by a step at edges and in rounding).

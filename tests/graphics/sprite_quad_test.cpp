@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Sprite quads vertex by vertex: corners from origin, page-item offsets and
 // scales; rotation direction; texture coordinates; colour words; corner ids.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Text layout: line breaks, glyph placement by advance and offset, alignment,
 // missing glyphs, the default font, and draw_text_colour's gradient.
 #include <set>

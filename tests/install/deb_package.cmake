@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # The Debian package: cpack builds it from the build folder; its control
 # fields name the package, its version, section, maintainer and the packages
 # of the libraries the program needs; its files have the owners and modes of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The program's committed desktop icons: one per size of the icon theme,
 // showing the editor-style figure on its plate, and drawn again byte for
 // byte by the art generator.

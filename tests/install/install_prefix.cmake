@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # `cmake --install` of the build folder into a fresh prefix: the files are
 # all there and nothing else, the launcher validates, and the installed
 # program runs with its embedded data and the installed music.

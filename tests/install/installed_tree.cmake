@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # Checks of an installed tree, shared by the install and the package tests.
 # A failed check ends the script with FATAL_ERROR, naming what was wrong.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # desktop-file-validate on the committed launcher.
 #   cmake -DLAUNCHER=file -P validate_launcher.cmake
 cmake_minimum_required(VERSION 3.25)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Keyboard and mouse input: the frame fold, the queries with their reserved
 // codes, Shift/Control/Alt side codes, the key map, typed text, mouse capture
 // and the mouse in room coordinates. Messages go in through the same entry

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // libFuzzer target: any byte string through the lexer and parser. The
 // compiler must report errors for bad input, never crash, hang or leak.
 #include <cstddef>

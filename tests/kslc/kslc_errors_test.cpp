@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Compile errors: each names the file, the line and the column and says what
 // was expected; the compiler reports several errors in one run and produces
 // no output for a program with errors.

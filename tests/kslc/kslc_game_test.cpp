@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The test game (tests/kslc/game) is compiled by kslc at build time and linked
 // here with the runtime. Each test loads the generated descriptor the way the
 // runner does (Code_Load, Code_ResolveNames), builds the objects from the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The manifest library: code indices as kslc and pack must both see them, and
 // the checks that refuse a damaged manifest.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "LibraryTestSupport.h"
 
 #include <stdlib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Helpers for the library tests: cells that release themselves, calls of
 // registered built-ins by name (so registration is exercised too), error
 // catching and a temporary save area.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // A save area, a working directory and a folder outside both, all in a fresh
 // temporary folder; the process's current directory is the working directory
 // while a test runs.

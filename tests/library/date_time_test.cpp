@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The date built-ins: the calendar arithmetic on known dates (leap days,
 // rounding to the second, values before day 0) and the local clock against
 // the C library's own idea of the local time.

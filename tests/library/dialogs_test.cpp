@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // clipboard_set_text and show_message through the platform seams: the default
 // in-process clipboard and console message box, and replaced implementations.
 #include "LibraryTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Lists and the handle tables: handle reuse and growth, the edges of every
 // list built-in, element equality, and misuse of handles.
 #include "LibraryTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Maps: the CRC-32 key hash, the bucket visiting order that decides how a
 // loaded frame is rebuilt, add/replace results, key identity, find_next, and
 // misuse of handles.

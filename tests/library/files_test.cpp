@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Files in the save area: where names are placed, working_directory,
 // file_exists, file_delete, file_rename and file_last_error, what stands
 // where a file should be, and escape attempts (.., absolute paths, symlinks)

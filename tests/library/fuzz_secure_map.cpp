@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // libFuzzer target over the decoding of secure map files. Each input is
 // tried twice: as the part after the tag (Base64 of JSON: where the loader
 // spends its effort) and as a whole file behind this machine's tag, so the

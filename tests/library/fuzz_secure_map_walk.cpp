@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // libFuzzer target over a whole secure map save file read the way the editor
 // reads one. The file's own first 80 bytes are taken as this machine's tag,
 // so every input passes the tag check as a file saved here would; the map it

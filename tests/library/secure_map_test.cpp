@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Secure map files: the exact JSON text, Base64 and machine tag, save and
 // load, every damaged file loading as -1 with no map left behind, and saves
 // that never leave a damaged file.

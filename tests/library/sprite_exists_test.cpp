@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // sprite_exists checks sprite indices read from saved files: any value, of any
 // kind, is answered 1 or 0 and never raises an error.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Text and number built-ins, the random generator behind choose, and the
 // debug message.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Instances: ids, creation with Create events, depth order, destruction and
 // removal, event inheritance and the recursion limit.
 #include <vector>

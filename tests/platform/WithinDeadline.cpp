@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "WithinDeadline.h"
 
 #include <fcntl.h>

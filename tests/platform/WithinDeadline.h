@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Files that are not files, for the tests of every reader: a named pipe that
 // no one writes to, a device, a folder and a sparse file past a limit; and a
 // way to run a call that must not block so that a regression fails the test

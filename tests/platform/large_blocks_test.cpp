@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The allocator behind SDL's large pixel buffers: large blocks are mapped on
 // their own and aligned, small ones stay with the C library, and moving a
 // block across the threshold in either direction keeps its bytes.

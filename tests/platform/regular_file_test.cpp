@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Reading outside files: only a regular file within its limit is read, at
 // once (a named pipe with no writer must not block), and never past the size
 // it had when it was opened.

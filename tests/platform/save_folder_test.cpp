@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The save folder's atomic write, copy, rename and delete, the failure seam
 // that tests of interrupted saves use (each step that changes files is
 // counted, and from the chosen step on every step fails), and what stands in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The window's messages that say its pixels may be gone (exposed, shown,
 // restored, maximised, resized, the renderer's targets reset) ask once for a
 // whole frame; others do not.

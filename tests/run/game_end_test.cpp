@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The Game End event in real runs of a small game (tests/run/game_end): every
 // instance's GameEnd event writes "game end <id> after <steps> steps" to the
 // debug output when the game ends normally (after -frames, a scripted quit,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The real program, headless: it starts, runs the editor's room, draws it,
 // and takes scripted input through the same path as window messages.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Frame pacing with a fake clock: how long a frame waits, how much of it is
 // slept coarsely, how the margin is slept in precise slices with messages
 // drained between them, and that frames stay on an absolute schedule.

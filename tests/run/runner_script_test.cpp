@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Input scripts: parsing what people write by hand, refusing what is wrong,
 // and writing back what -record sees.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // One step: the order of the event passes, the order of objects and
 // instances within a pass, instances created during a pass, and the
 // collision pass (who meets whom, self and other, destroyed, deactivated and

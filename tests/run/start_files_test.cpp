@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The files a run reads at its start, in real runs of a small game
 // (tests/run/game_end): the game data of -game, the -playback script and the
 // options.ini beside the data. A named pipe, a device, a folder or a file

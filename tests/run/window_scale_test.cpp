@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // A window at another size than the room: the area that shows the room
 // (RunnerGraphics_FitArea), the mouse mapped back through it into room
 // coordinates, the picture the renderer presents there (nearest-pixel

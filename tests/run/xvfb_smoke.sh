@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Zlib
 # Starts the real program in a real X server (Xvfb): its own window must
 # appear with the game's caption and size and take a click, and the program
 # must end cleanly when it is asked to quit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // A fixture that gives each test a fresh sound layer on a loopback device
 // (mixes only when the test renders, so nothing depends on a sound card or on
 // timing), Ogg tracks written to a temporary folder, and the debug console

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Small Ogg Vorbis files made at test time with libvorbisenc, so the tests
 // need no committed audio.
 #pragma once

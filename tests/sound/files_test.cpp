@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Where sound data comes from: files next to the program, embedded bytes, and
 // what happens when a file is missing, damaged or not a file at all. Also the
 // decoder on bytes and on a file read within a size.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Fuzz target: arbitrary bytes through the Ogg decoder, as the streaming
 // code drives it: open, fill halves (one-shot and looping), rewind, read on.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Gains and fades: immediate gains reach the mix, timed fades step once per
 // frame at the room speed, and the sound's gain scales every voice of it.
 #include "AudioTestSupport.h"

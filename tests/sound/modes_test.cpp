@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The built-ins as compiled code calls them, sound disabled ("-noaudio"), no
 // output device, and the streaming thread running beside the main thread.
 #include <chrono>

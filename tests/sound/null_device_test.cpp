@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The voices and the streaming on the null device, where the test decides
 // when the device has played a buffer: a stream that runs dry is restarted,
 // a one-shot stream is retired once its last buffer has played, a device

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Track positions: the stream rule (buffers played, sample offset, start
 // time, wrap or clamp by the track length) and positions that follow the
 // samples actually mixed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Voices: handle numbering, play failures, selection and priority stealing,
 // and the play/pause/resume/stop state seen through the queries.
 #include "AudioTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "BuiltinCall.h"
 
 #include <gtest/gtest.h>

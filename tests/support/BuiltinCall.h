@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Calling a registered built-in by name from a test.
 #pragma once
 

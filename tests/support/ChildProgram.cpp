@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "ChildProgram.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Starting a program of ours as a child process, as a user's shell does:
 // with its own environment variables and its standard output and error in a
 // file, then waiting for it to end.

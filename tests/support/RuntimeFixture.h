@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // A fixture that gives each test an empty runtime: no objects, no instances,
 // no compiled code, errors caught instead of ending the process, and the
 // debug and release consoles collected in memory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "TempFolder.h"
 
 #include <stdlib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Temporary folders for tests: a fresh folder under the system's temporary
 // folder ($TMPDIR or /tmp).
 #pragma once

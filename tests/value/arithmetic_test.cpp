@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Addition, increment, comparison and the epsilon.
 #include "RuntimeFixture.h"
 

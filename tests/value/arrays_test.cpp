@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Arrays: growth, copy on write, bounds-checked reads and the error record.
 #include "RuntimeFixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Cells: copying, overwriting, releasing, strings and the release test.
 #include "RuntimeFixture.h"
 

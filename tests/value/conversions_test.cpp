@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Conversions to real, integers, truth and text, and their error messages.
 #include <cmath>
 #include <limits>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The program's icon. The figure is laid out on a square of 128 units and
 // drawn at each size from the shapes' own inside tests, so every size is
 // sharp; a part is placed as the editor places a shape (its sprite turned

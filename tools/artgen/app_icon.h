@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The program's icon for the desktop: an enemy figure composed of the
 // editor's creature shapes, each a white fill with an outline in one of the
 // editor's colours, on a dark plate like the editor's buttons.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Signed distances of the primitives the sprites are built from. Negative
 // inside, positive outside, in pixels; only the sign decides coverage, so the
 // combinations (min, max, smooth union) need not be exact distances.

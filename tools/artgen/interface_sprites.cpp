@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Buttons, panels, handles and markers of the editor. One dark-slate look:
 // buttons are rounded plates with a light rim and a light icon; hovering
 // brightens the plate and turns the rim blue, pressing darkens it and moves

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // artgen: draws every frame of the editor's sprites and writes them as
 // <out>/<sprite>/<frame>.png. Deterministic: the same program writes the
 // same bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "pixel_font.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // A 5 by 7 pixel font for the labels painted into buttons and panels. Each
 // glyph is drawn as whole font pixels scaled by an integer, so labels stay
 // crisp at the button sizes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "raster.h"
 
 #include <algorithm>

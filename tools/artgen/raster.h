@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Raster toolkit of the art generator: supersampled masks, antialiased
 // painting, an exact distance transform for strokes, and PNG output.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The eleven creature parts that users build figures from. Each shape has a
 // white fill sprite (drawn untinted) and a white outline sprite of the same
 // silhouette (drawn tinted with the chosen colour), with four frames of a

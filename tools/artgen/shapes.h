@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The creature shapes as drawings: each frame's inside test and inner lines
 // in the shape's own coordinates, and the fit that places a shape in a
 // sprite of a given size. The shape sprites and the program's icon are both

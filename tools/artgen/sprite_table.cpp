@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "sprite_table.h"
 
 #include "Manifest.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The sprites to draw: names, sizes, origins, collision boxes and frame
 // counts, in sprite-index order, as the game's manifest lists them (the one
 // table the art, the packer and the runtime all follow). The event code tests

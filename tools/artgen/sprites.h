@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Drawing of every sprite frame. The user-interface sprites (buttons, panels,
 // handles) and the creature shapes live in separate files; both return the
 // frames of one sprite of the table, at the table's size.

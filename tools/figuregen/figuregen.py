@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Zlib
 """Turns the sample figures' descriptions (figures.py) into editor scenarios.
 
 Each figure is built the way a user builds it: choose a shape and a colour,

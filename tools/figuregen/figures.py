@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 """The sample figures, as figuregen.py builds them in the editor.
 
 A figure's parts are listed back to front (the order in which they are

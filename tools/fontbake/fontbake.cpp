@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // fontbake: bakes the editor's preview font (fnt_ObjectPreview) from a
 // scalable font file with FreeType: characters 32 to 126, antialiased, white
 // glyphs whose alpha is the coverage, packed into one small PNG, plus a JSON

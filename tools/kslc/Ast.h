@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The syntax tree of one .ksl file. Two node types, expressions and
 // statements, each a kind plus children; names are kept as written and are
 // resolved by the code generator, which knows the manifest and the runtime's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // A whole game: one function generated after another in code-index order
 // into the scripts, room-code and object files, then the shared header and
 // the tables.

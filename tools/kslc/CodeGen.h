@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The code generator: syntax trees of a whole game to C++ that reaches the
 // runtime only through the compiled-code interface (see support/KslSupport.h).
 //

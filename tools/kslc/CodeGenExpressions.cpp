@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Expressions of one function: names and how they resolve, reads, calls
 // (direct entries of the frequent built-ins), operators, ++ and --.
 #include "CodeGenInternal.h"

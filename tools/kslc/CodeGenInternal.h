@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Shared by the code generator's files: the game-wide state (user variable
 // slots, built-in and function records, source lines), one generated file
 // with its string constants, and the generator of one function, whose

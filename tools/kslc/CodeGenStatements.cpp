@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Statements of one function: the function itself, assignments, blocks,
 // control flow (if, loops, with, switch), and the source-line marks.
 #include "CodeGenInternal.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The game-wide generated files: ksl_game.h and ksl_tables.cpp.
 #include "CodeGenInternal.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Text of generated C++: string and number literals, comments, source lines.
 #include "CodeGenInternal.h"
 

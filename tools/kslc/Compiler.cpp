@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "Compiler.h"
 
 #include <cstdio>

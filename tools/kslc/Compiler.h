@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The whole compiler over a game: read the manifest, read and parse every
 // source named by the code-index table, generate the C++ files, and write
 // those whose text changed (an unchanged file keeps its time stamp, so the

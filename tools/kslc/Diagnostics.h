@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Compile errors of kslc: each names the file, line and column and says what
 // was expected. The lexer and parser report through one Diagnostics record and
 // go on, so one run shows several errors; after MAX_ERRORS further ones are

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Zlib
 # kslc_compile_game(<target> <manifest> [EMBED <symbol>])
 #
 # Runs kslc at build time over the game whose manifest is <manifest> and adds

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The lexer: .ksl text to tokens. Comments (// and /* */) and white space are
 // dropped; numbers are decimal (12, 1.5, .5) or hexadecimal ($FF, 0xFF);
 // strings use double or single quotes with the escapes \n \t \r \" \' \\ and \0.

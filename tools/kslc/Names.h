@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Names that the language knows without the manifest: the runtime's built-in
 // variables (reached through Variable_GetValue/SetValue by id), its built-in
 // functions (called by id, a few of them directly), and the built-in

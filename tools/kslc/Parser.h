@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The parser: tokens to a syntax tree by recursive descent.
 //
 // Statements: blocks in braces, `var`, assignments (= += -= *= /= %= &= |= ^=),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // kslc: compiles a game's .ksl sources, named by its manifest, into C++.
 //
 //   kslc --manifest game.json --out DIR [--depfile FILE] [--embed SYMBOL]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Reads game.json with json-c into the Manifest record and derives the code
 // indices: the scripts without "appended" in script order, then per object in
 // object order its events in the order Create, Destroy, Step, Draw, then the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The game manifest (game.json) as the build tools see it: general settings,
 // sprites, sounds, fonts, objects with their events, rooms with their placed
 // instances, scripts, and the code-index table derived from them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "OggVorbis.h"
 
 #include <vorbis/vorbisenc.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Ogg Vorbis encoding for the tools and tests: samples from a source, a
 // block at a time, into Ogg pages held in memory. The same source, format and
 // serial number give the same bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "PngFiles.h"
 
 #include <png.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // PNG files for the tools, tests and benchmarks: reading any PNG as 8-bit
 // RGBA rows and writing RGBA rows at the smallest size zlib can make (the
 // content is written once and read at every start).

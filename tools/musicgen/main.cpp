@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // musicgen: renders the editor's eight background tracks with our own
 // synthesiser and writes them as Ogg Vorbis files (stereo, 44100 Hz).
 //

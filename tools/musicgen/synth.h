@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The synthesiser behind musicgen: wavetable oscillators, envelopes, a few
 // instruments, drums, and the delay and reverb the tracks are mixed through.
 // Everything is plain arithmetic on floats with our own random generator, so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "tracks.h"
 
 #include <algorithm>

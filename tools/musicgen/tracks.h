@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The eight background tracks of the editor's music player: each one a
 // small arrangement (tempo, key, chord progression, groove, instruments)
 // that compose() turns into a loopable stereo recording.

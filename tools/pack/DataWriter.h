@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Writes a chunked game data file: little-endian words into one growing
 // buffer, chunks with their sizes patched at the end, and fields that refer
 // to things written later (strings, texture-page items) recorded as fixups

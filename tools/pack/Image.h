@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // RGBA images for the packer: reading art PNGs, cropping to the visible
 // pixels, and writing the finished page as PNG (libpng's simplified API).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 #include "Pack.h"
 
 #include <json-c/json.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // pack: builds the game data file from the manifest and the art.
 //
 // The chunks are written in the order the runtime's data has always had:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Places rectangles on one square page in shelves: tallest first, left to
 // right, a new shelf below the tallest of the row when a rectangle no longer
 // fits. Simple, deterministic, and good enough for one page of sprite frames.

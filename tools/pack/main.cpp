@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // pack MANIFEST OUTPUT: writes the game data file for the manifest's game.
 #include <cstdio>
 

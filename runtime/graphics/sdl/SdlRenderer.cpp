@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // SDL_Renderer behind the drawing layer's renderer interface, and the canvas
 // that lets a window of another size than the room show the room scaled.
 #include "graphics/sdl/SdlRenderer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The renderer on SDL_Renderer: textures from decoded RGBA, the vertex batch
 // handed to SDL_RenderGeometryRaw in place (the 24-byte vertex read through
 // strides), blend modes through SDL_ComposeCustomBlendMode, the stock

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The null audio device (see NullBackend.h). Its rules follow a real
 // device's where the sound layer depends on them: stopping a source counts
 // its whole queue as played, playing a stopped source starts its queue over,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // An audio device that plays nothing: it keeps the sources, buffers, queues
 // and states that a device keeps, and a test says when time has passed for
 // a source (PlayBuffers, FinishSource). With it the voices, the streaming and

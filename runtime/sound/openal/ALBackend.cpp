@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The sound layer's sources and buffers on an OpenAL device: each call is
 // the one OpenAL call (or two) that does it, on the context ALDevice made
 // current.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Opening the output device (see ALDevice.h).
 #include "sound/openal/ALDevice.h"
 

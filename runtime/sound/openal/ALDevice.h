@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The audio device: opening an output device and its context, or a loopback
 // device that mixes only when asked (tests and benchmarks render it
 // themselves, without a sound card). ALBackend.cpp talks to sources and

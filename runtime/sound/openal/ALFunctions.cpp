@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Loading the OpenAL library at run time (see ALFunctions.h).
 #include "sound/openal/ALFunctions.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The OpenAL entry points the sound layer calls, reached through pointers
 // that ALFunctions_Load fills from the shared library at run time. The
 // library (and the sound-server libraries it pulls in) is then loaded only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // The game-end test game: the runner with the game's compiled code; its data
 // file is given with -game.
 #include "code/CompiledCode.h"

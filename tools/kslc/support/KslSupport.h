@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Zlib
 // Inline helpers that kslc-generated C++ is written in.
 //
 // Generated code includes this header and the game's generated ksl_game.h and

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Zlib
 """Writes step_NN.scn: one scenario for every file step of two saves, each
 cut off at that step with -failsave (the `failsave` line), then a restart
 that must load the save before the cut or the one being made, never
