@@ -10,7 +10,7 @@ packages=(
   # runtime libraries
   libsdl2-dev libopenal-dev libvorbis-dev libogg-dev libpng-dev zlib1g-dev libjson-c-dev
   # build-time content tools
-  libfreetype-dev fonts-urw-base35
+  libfreetype-dev fonts-texgyre  # the preview font is baked from TeX Gyre Bonum
   scdoc  # the manual page
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
@@ -20,6 +20,7 @@ packages=(
   strace  # the test that kills a save at each of its system calls
   python3  # the layer-order check, the figure generator, bench/startup_compare.py
   groff-base  # the manual page's rendering check
+  lintian  # the Debian package's check
 )
 
 missing=()

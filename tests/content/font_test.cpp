@@ -131,8 +131,8 @@ TEST_F(PreviewFont, AdvancesAreProportional) {
 }
 
 TEST(FontBaker, RebakingGivesTheCommittedFiles) {
-  const std::string font = MOB_BOOKMAN_FONT;
-  ASSERT_FALSE(font.empty()) << "URW Bookman not found at configure time (package fonts-urw-base35)";
+  const std::string font = MOB_PREVIEW_FONT;
+  ASSERT_FALSE(font.empty()) << "TeX Gyre Bonum not found at configure time (package fonts-texgyre)";
   ScratchDir dir("font");
   const fs::path png = dir.path() / "fnt_ObjectPreview.png", json = dir.path() / "fnt_ObjectPreview.json";
   ASSERT_EQ(run(std::string(MOB_FONTBAKE) + " --font '" + font + "' --png '" + png.string() + "' --json '" + json.string() + "'"), 0);

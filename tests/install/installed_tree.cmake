@@ -3,10 +3,12 @@
 # A failed check ends the script with FATAL_ERROR, naming what was wrong.
 
 # Every file below `prefix` (relative, sorted) must be exactly: the program,
-# the launcher, the manual page, the icons (equal to the committed ones) and the music tracks
-# (equal to the editor's). `source_dir` is the repository.
+# the launcher, the manual page, the copyright file (equal to the committed
+# one), the changelog, the icons (equal to the committed ones) and the music
+# tracks (equal to the editor's). `source_dir` is the repository.
 function(mob_check_installed_files prefix source_dir)
-  set(expected bin/mobwright share/applications/mobwright.desktop share/man/man1/mobwright.1.gz)
+  set(expected bin/mobwright share/applications/mobwright.desktop share/man/man1/mobwright.1.gz
+    share/doc/mobwright/copyright share/doc/mobwright/changelog.gz)
   foreach(size 48 128 256)
     list(APPEND expected share/icons/hicolor/${size}x${size}/apps/mobwright.png)
   endforeach()
@@ -36,6 +38,7 @@ function(mob_check_installed_files prefix source_dir)
     set(icon share/icons/hicolor/${size}x${size}/apps/mobwright.png)
     mob_expect_same_file(${prefix}/${icon} ${source_dir}/packaging/icons/${size}x${size}/apps/mobwright.png)
   endforeach()
+  mob_expect_same_file(${prefix}/share/doc/mobwright/copyright ${source_dir}/packaging/copyright)
   mob_expect_same_file(${prefix}/share/applications/mobwright.desktop ${source_dir}/packaging/mobwright.desktop)
   mob_validate_launcher(${prefix}/share/applications/mobwright.desktop)
 

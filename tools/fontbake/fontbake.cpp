@@ -84,8 +84,10 @@ int main(int argc, char** argv) {
   }
 
   std::vector<Glyph> glyphs;
-  int ascent = static_cast<int>(face->size->metrics.ascender >> 6);
-  int descent = static_cast<int>(-(face->size->metrics.descender >> 6));
+  // The line is as high as the ink of characters 32 to 126. The face's own
+  // ascender also leaves room for accented capitals, which this font does
+  // not carry, and would push every text down by a few pixels.
+  int ascent = 0, descent = 0;
   for (int c = kFirst; c <= kLast; ++c) {
     if (FT_Load_Char(face, static_cast<FT_ULong>(c), FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL)) {
       std::fprintf(stderr, "fontbake: no glyph for character %d\n", c);
