@@ -34,6 +34,7 @@
 #include <string>
 #include <vector>
 
+#include "FigurePictures.h"
 #include "Scenario.h"
 #include "code/CompiledCode.h"
 #include "data/GameData.h"
@@ -64,10 +65,12 @@ namespace fs = std::filesystem;
 
 constexpr float kCrossX = 512, kCrossY = 448;  // the editor's crosshair
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using figures::Compare;
+using figures::Comparison;
+using figures::Decode;
+using figures::Near;
+using figures::Picture;
+using figures::ReadFile;
 
 // The runner, started once for the whole test program, with every instance
 // of the editor's room taken away: the figures are drawn alone.
@@ -248,12 +251,6 @@ TEST_F(FigureObjects, Object30WalksTwoPixelsLeftAStep) {
 
 // ---- Draw events against the editor's canvas ----
 
-struct Picture {
-  int width = 0, height = 0;
-  std::vector<uint8_t> rgba;
-  const uint8_t* At(int x, int y) const { return &rgba[(static_cast<size_t>(y) * width + x) * 4]; }
-};
-
 // Draws the room as it stands (the figures only) and reads the pixels back.
 Picture Draw() {
   Picture p;
@@ -261,46 +258,6 @@ Picture Draw() {
   EXPECT_TRUE(Graphics_State().renderer->ReadPixels(&p.rgba, &p.width, &p.height));
   Graphics_Present();
   return p;
-}
-
-bool Near(const uint8_t* a, const uint8_t* b, int tolerance) {
-  for (int c = 0; c < 3; ++c)
-    if (std::abs(int(a[c]) - int(b[c])) > tolerance) return false;
-  return true;
-}
-
-struct Comparison {
-  size_t compared = 0;   // pixels the figure covers
-  size_t differing = 0;  // ... that the editor shows otherwise
-};
-
-// Compares the figure (drawn alone over `empty`) with the editor's picture,
-// where the figure covers the background; the figure moved by (dx, dy).
-Comparison Compare(const Picture& figure, const Picture& empty, const Picture& editor, int dx, int dy) {
-  Comparison c;
-  for (int y = 130; y < 766; ++y)
-    for (int x = 193; x < 830; ++x) {
-      if (Near(figure.At(x, y), empty.At(x, y), 40)) continue;
-      int ex = x + dx, ey = y + dy;
-      if (ex < 0 || ey < 0 || ex >= editor.width || ey >= editor.height) continue;
-      ++c.compared;
-      if (!Near(figure.At(x, y), editor.At(ex, ey), 40)) ++c.differing;
-    }
-  return c;
-}
-
-bool Decode(const std::string& path, Picture* picture, std::string* error) {
-  std::string png = ReadFile(path);
-  DecodedImage image;
-  if (png.empty()) {
-    *error = path + ": missing or empty";
-    return false;
-  }
-  if (!Png_DecodeRGBA(reinterpret_cast<const uint8_t*>(png.data()), png.size(), &image, error)) return false;
-  picture->width = image.width;
-  picture->height = image.height;
-  picture->rgba = std::move(image.rgba);
-  return true;
 }
 
 struct Figure {
