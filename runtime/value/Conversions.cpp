@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "base/Error.h"
+#include "value/Conversions.h"
 #include "value/DynValue.h"
 #include "value/TextBuffer.h"
 
@@ -226,9 +227,7 @@ bool DynValue_ToBool(const DynValue* cell) {
   }
 }
 
-namespace {
-
-void NumberToText(TextBuffer* buffer, double d) {
+void Number_ToText(TextBuffer* buffer, double d) {
   if (std::isnan(d)) {
     buffer->Append("NaN");
     return;
@@ -242,6 +241,8 @@ void NumberToText(TextBuffer* buffer, double d) {
   }
   buffer->AppendFormat("%.2f", d);
 }
+
+namespace {
 
 // Marks the arrays being rendered so that an array holding itself renders once.
 uint32_t g_renderStamp = 0;
@@ -278,7 +279,7 @@ void ArrayToText(TextBuffer* buffer, DynArray* array) {
 void DynValue_ToText(TextBuffer* buffer, const DynValue* cell) {
   switch (cell->Kind()) {
     case KIND_NUMBER:
-      NumberToText(buffer, cell->real);
+      Number_ToText(buffer, cell->real);
       break;
     case KIND_BOOL:
       buffer->Append(cell->real != 0.0 ? "1" : "0");
