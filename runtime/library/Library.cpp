@@ -5,6 +5,7 @@
 #include "library/Dialogs.h"
 #include "library/DsList.h"
 #include "library/DsMap.h"
+#include "library/FigureImport.h"
 #include "library/Files.h"
 #include "library/SecureMap.h"
 #include "library/Strings.h"
@@ -17,4 +18,5 @@ void Library_RegisterBuiltins() {
   Files_RegisterBuiltins();
   Dialogs_RegisterBuiltins();
   DateTime_RegisterBuiltins();
+  FigureImport_RegisterBuiltins();
 }

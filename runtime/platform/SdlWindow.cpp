@@ -32,13 +32,14 @@ WindowState& State() {
   return state;
 }
 
-void Emit(PlatformEventType type, int a = 0, int b = 0, int c = 0) {
+void Emit(PlatformEventType type, int a = 0, int b = 0, int c = 0, const char* text = nullptr) {
   if (!State().sink) return;
   PlatformEvent event;
   event.type = type;
   event.a = a;
   event.b = b;
   event.c = c;
+  event.text = text;
   State().sink(event);
 }
 
@@ -183,6 +184,12 @@ void Translate(const SDL_Event& e) {
       Emit(e.type == SDL_MOUSEBUTTONDOWN ? PlatformEventType::ButtonDown : PlatformEventType::ButtonUp, button);
       break;
     }
+    case SDL_DROPFILE:
+      if (e.drop.file) {
+        Emit(PlatformEventType::FileDropped, 0, 0, 0, e.drop.file);
+        SDL_free(e.drop.file);
+      }
+      break;
     case SDL_MOUSEWHEEL:
       if (e.wheel.y != 0) Emit(PlatformEventType::Wheel, e.wheel.y > 0 ? 1 : -1);
       break;

@@ -18,11 +18,14 @@ enum class PlatformEventType : uint8_t {
   Quit,         // the window was closed
   FocusGained,
   FocusLost,
+  FileDropped,  // text = the dropped file's path
 };
 
 struct PlatformEvent {
   PlatformEventType type;
   int32_t a = 0, b = 0, c = 0;
+  // Valid only while the sink handles the event: the sink copies what it keeps.
+  const char* text = nullptr;
 };
 
 using PlatformEventSink = void (*)(const PlatformEvent& event);

@@ -31,6 +31,10 @@ bool Runner_ParseCommandLine(int argc, const char* const* argv, RunnerOptions* o
     };
     if (std::strcmp(arg, "--version") == 0) {
       options->showVersion = true;
+    } else if (std::strcmp(arg, "--example") == 0) {
+      // The name is optional: alone, the option lists the examples.
+      options->example = true;
+      if (i + 1 < argc && argv[i + 1][0] != '-' && argv[i + 1][0] != '\0') options->exampleName = argv[++i];
     } else if (std::strcmp(arg, "-game") == 0) {
       const char* v = value(arg);
       if (!v) return false;
@@ -125,6 +129,14 @@ bool Runner_ParseCommandLine(int argc, const char* const* argv, RunnerOptions* o
         return false;
       }
       (std::strcmp(arg, "-screenshot") == 0 ? options->screenshots : options->stateDumps).push_back(request);
+    } else if (arg[0] != '-' && arg[0] != '\0') {
+      // One figure at a time: the editor holds one figure, and opening a
+      // second would push the first one step back in the history unseen.
+      if (!options->openFile.empty()) {
+        *error = std::string("one file to open at a time, not both '") + options->openFile + "' and '" + arg + "'";
+        return false;
+      }
+      options->openFile = arg;
     }
     // Anything else is ignored: the options the runner knows but this build
     // does not act on (-debug, -trace, -ext, -oldexec, -inawindow, -dir,

@@ -3,6 +3,7 @@
 // dispatcher that also writes it to the -record file, and a -playback script
 // feeds its events in at their frames.
 #include "io/Input.h"
+#include "library/FigureImport.h"
 #include "run/RunnerInternal.h"
 
 namespace {
@@ -28,6 +29,7 @@ void DispatchEvent(const PlatformEvent& e) {
     case PlatformEventType::ButtonUp: Input_MouseButtonUp(e.a); break;
     case PlatformEventType::Wheel: Input_MouseWheel(e.a); break;
     case PlatformEventType::Quit: RequestEndGame(); break;
+    case PlatformEventType::FileDropped: FigureImport_RequestOpen(e.text ? e.text : ""); break;
     default: break;
   }
 }
@@ -38,8 +40,11 @@ void WindowEventDuringPlayback(const PlatformEvent& e) {
 
 void PlayScriptedEvents() {
   RunnerPrivate& p = Private();
-  while (p.playbackNext < p.playback.size() && p.playback[p.playbackNext].frame <= p.state.frameCounter)
-    DispatchEvent(p.playback[p.playbackNext++].event);
+  while (p.playbackNext < p.playback.size() && p.playback[p.playbackNext].frame <= p.state.frameCounter) {
+    ScriptedEvent& scripted = p.playback[p.playbackNext++];
+    if (!scripted.text.empty()) scripted.event.text = scripted.text.c_str();
+    DispatchEvent(scripted.event);
+  }
 }
 
 bool InputRecording_Open() {

@@ -82,21 +82,27 @@ bool ParseInt(const std::string& word, int64_t* value) {
   return true;
 }
 
-// The quoted text after "type", with its escapes; false when unterminated.
-bool ParseQuoted(const std::string& line, size_t from, std::u16string* out) {
+// The quoted text after the verb at `from`, with its escapes, as bytes;
+// false when unterminated.
+bool ParseQuotedBytes(const std::string& line, size_t from, std::string* bytes) {
   size_t open = line.find('"', from);
   if (open == std::string::npos) return false;
-  std::string bytes;
   size_t i = open + 1;
   for (; i < line.size() && line[i] != '"'; ++i) {
     if (line[i] == '\\' && i + 1 < line.size()) {
       char e = line[++i];
-      bytes += e == 'n' ? '\n' : e == 't' ? '\t' : e;
+      *bytes += e == 'n' ? '\n' : e == 't' ? '\t' : e;
     } else {
-      bytes += line[i];
+      *bytes += line[i];
     }
   }
-  if (i >= line.size()) return false;
+  return i < line.size();
+}
+
+// The quoted text after "type" or "keys" as UTF-16 code units.
+bool ParseQuoted(const std::string& line, size_t from, std::u16string* out) {
+  std::string bytes;
+  if (!ParseQuotedBytes(line, from, &bytes)) return false;
   // UTF-8 to UTF-16 code units (the input state's unit).
   for (size_t k = 0; k < bytes.size();) {
     unsigned char c = static_cast<unsigned char>(bytes[k]);
@@ -188,6 +194,11 @@ bool InputScript_Parse(const std::string& text, std::vector<ScriptedEvent>* even
     } else if (verb == "wheel") {
       if (!(words >> a) || (a != "up" && a != "down")) return fail("wheel needs up or down");
       events->push_back(Make(frame, PlatformEventType::Wheel, a == "up" ? 1 : -1));
+    } else if (verb == "drop") {
+      ScriptedEvent drop = Make(frame, PlatformEventType::FileDropped);
+      if (!ParseQuotedBytes(line, line.find("drop") + 4, &drop.text) || drop.text.empty())
+        return fail("drop needs a quoted file name");
+      events->push_back(std::move(drop));
     } else if (verb == "quit") {
       events->push_back(Make(frame, PlatformEventType::Quit));
     } else {
@@ -231,6 +242,18 @@ std::string InputScript_Line(int64_t frame, const PlatformEvent& e) {
     case PlatformEventType::ButtonUp: std::snprintf(line, sizeof line, "%lld release %d", f, e.a); break;
     case PlatformEventType::Wheel: std::snprintf(line, sizeof line, "%lld wheel %s", f, e.a > 0 ? "up" : "down"); break;
     case PlatformEventType::Quit: std::snprintf(line, sizeof line, "%lld quit", f); break;
+    case PlatformEventType::FileDropped: {
+      std::string text = std::to_string(f) + " drop \"";
+      for (const char* c = e.text ? e.text : ""; *c; ++c) {
+        if (*c == '\n') {
+          text += "\\n";
+          continue;
+        }
+        if (*c == '"' || *c == '\\') text += '\\';
+        text += *c;
+      }
+      return text + "\"";
+    }
     default: std::snprintf(line, sizeof line, "# %lld focus", f); break;
   }
   return line;

@@ -17,6 +17,7 @@
 //   <frame> keys "<text>"         keystrokes, one a frame from <frame> on: key
 //                                 down with its character, key up a frame later
 //   <frame> wheel <up|down>
+//   <frame> drop "<file>"         a file is dropped onto the window
 //   <frame> quit                  the window is closed
 //
 // Key names: enter, backspace, tab, escape, space, delete, shift, control,
@@ -33,6 +34,7 @@
 struct ScriptedEvent {
   int64_t frame;
   PlatformEvent event;
+  std::string text;  // a dropped file's path; event.text points here when it is played
 };
 
 // Scripts are a few bytes an event: this holds millions of events, far more

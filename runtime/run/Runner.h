@@ -55,6 +55,11 @@ struct RunnerOptions {
   int64_t failSaveStep = 0;
   int scale = 0;                // -scale N (ours): the window at N times the room's size, 1..8; 0 when not given
   bool showVersion = false;     // --version: print the program's version and end, with no window
+  std::string openFile;         // FILE: an exported figure to open once the editor has started
+  // --example [NAME]: open the installed example NAME (examples/NAME.ksl in
+  // the program's data folder); without a name, list the examples and end.
+  bool example = false;
+  std::string exampleName;
 };
 
 // Parses the command line; unknown and unsupported options are accepted and

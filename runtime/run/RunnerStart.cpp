@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: Zlib
 // Start-up: finding and loading the game, the window, the prepare steps and
 // the first room (the frame loop is in FrameLoop.cpp).
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
 
 #include "base/Console.h"
 #include "base/Memory.h"
@@ -14,6 +19,7 @@
 #include "data/PageDecoder.h"
 #include "io/Input.h"
 #include "library/Dialogs.h"
+#include "library/FigureImport.h"
 #include "object/Instance.h"
 #include "platform/RegularFile.h"
 #include "platform/SaveFolder.h"
@@ -63,10 +69,11 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
-// The folder of the streamed sound files. In a build folder they lie beside
-// the program; an installed program (<prefix>/bin/NAME) finds them in
-// <prefix>/share/NAME/, where a package keeps its architecture-independent
-// files, and that folder is used whenever it exists.
+// The folder of the streamed sound files and of the examples. In a build
+// folder they lie beside the program; an installed program
+// (<prefix>/bin/NAME) finds them in <prefix>/share/NAME/, where a package
+// keeps its architecture-independent files, and that folder is used whenever
+// it exists.
 std::string StreamedSoundFolder() {
   const std::string folder = Platform_ProgramFolder();
   const std::string bin = "/bin/";
@@ -82,6 +89,47 @@ std::string StreamedSoundFolder() {
 
 
 
+
+// The examples' names: the .ksl files of the examples folder, sorted.
+std::vector<std::string> ExampleNames(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    const std::filesystem::path& file = it->path();
+    if (file.extension() == ".ksl") names.push_back(file.stem().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// --example: lists the examples (true: nothing else starts), or names the
+// example's file as the file to open. False, with a message, for a name that
+// is not an example.
+bool TakeExample(RunnerState& runner, bool* listed) {
+  const std::string folder = StreamedSoundFolder() + "examples/";
+  const std::vector<std::string> names = ExampleNames(folder);
+  std::string list;
+  for (const std::string& name : names) list += (list.empty() ? "" : ", ") + name;
+  *listed = runner.options.exampleName.empty();
+  if (!*listed && !runner.options.openFile.empty()) {
+    std::fprintf(stderr, "mobwright: one figure to open at a time, not both the example '%s' and '%s'\n",
+                 runner.options.exampleName.c_str(), runner.options.openFile.c_str());
+    runner.exitCode = 2;
+    return false;
+  }
+  if (*listed) {
+    for (const std::string& name : names) std::printf("%s\n", name.c_str());
+    return true;
+  }
+  if (std::find(names.begin(), names.end(), runner.options.exampleName) == names.end()) {
+    std::fprintf(stderr, "mobwright: there is no example '%s'; the examples are: %s\n",
+                 runner.options.exampleName.c_str(), list.empty() ? "none" : list.c_str());
+    runner.exitCode = 2;
+    return false;
+  }
+  runner.options.openFile = folder + runner.options.exampleName + ".ksl";
+  return true;
+}
 
 void FatalError() {
   // A fatal runtime error aborts the game at the end of the frame.
@@ -230,6 +278,11 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
     std::printf("Mobwright Studio %s\n", MOB_PROGRAM_VERSION);
     return true;
   }
+  if (runner.options.example) {
+    bool listed = false;
+    if (!TakeExample(runner, &listed)) return false;
+    if (listed) return true;  // like --version: no window, exit code 0
+  }
   if (!runner.options.outputFile.empty()) {
     if (std::FILE* f = std::fopen(runner.options.outputFile.c_str(), "w")) {
       p.output = new FileConsole(f);  // kept for the whole run
@@ -297,6 +350,9 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
   StartupLog(StartupLine::DoTheWork);
 
   if (!InputRecording_Open()) return false;
+  // The editor takes the file when it has loaded the saved work, so the
+  // opened figure comes on top of it (file_open_request).
+  FigureImport_RequestOpen(runner.options.openFile);
 
   StartupLog(StartupLine::LoadGameData);
   if (!GameData_Load(runner.data, runner.dataSize, &error)) {

@@ -753,6 +753,13 @@ bool ParseScenario(const std::string& text, Scenario* scenario, std::vector<std:
       } else {
         fail("audio takes loopback, or stall <frame> <milliseconds>");
       }
+    } else if (word == "open") {
+      std::string path;
+      if (!run->openFile.empty() || !reader.Quoted(&path) || path.empty() || !reader.AtEnd()) {
+        fail("open takes one \"quoted\" file, once per run");
+        continue;
+      }
+      run->openFile = path;
     } else if (word == "failsave") {
       if (failSaveLine > 0) {
         fail("failsave is given twice in " + runName());
@@ -856,7 +863,7 @@ bool ParseScenario(const std::string& text, Scenario* scenario, std::vector<std:
       if (e.kind == Expectation::Kind::Exit) run->expectsExit = true;
       run->expectations.push_back(std::move(e));
     } else {
-      fail("not an input event (<frame> <event> ...), run, audio, failsave, restart, save, expect, either, or or end");
+      fail("not an input event (<frame> <event> ...), run, audio, failsave, open, restart, save, expect, either, or or end");
     }
   }
   endRun();

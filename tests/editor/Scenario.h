@@ -113,6 +113,9 @@ struct Run {
   // `failsave N`: the run starts with -failsave N, so that the save folder's
   // file step N and every later one fail (0: none).
   int64_t failSaveStep = 0;
+  // `open "<path>"`: the file the program is started with, to open (a path
+  // relative to the scenario's folder, or absolute); empty for none.
+  std::string openFile;
 
   // The program's options for this run beyond those every run gets: its
   // sound (-noaudio, or -audio loopback with an -audiostall F MS per stall),

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: Zlib
 // The options that scenarios hand the program: -screenshot and -dumpstate,
 // each repeatable, one frame and one file per use, the sound options
-// -audio loopback and -audiostall, -failsave for interrupted saves, and --version.
+// -audio loopback and -audiostall, -failsave for interrupted saves, --version,
+// and the figure to open (a file, or --example NAME).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -127,4 +128,35 @@ TEST(VersionOption, IsReadAloneAndAmongOthers) {
   EXPECT_TRUE(options.showVersion);
   EXPECT_TRUE(options.noAudio);
   EXPECT_EQ(options.scale, 2);
+}
+
+// A file to open stands alone; --example takes a name when one follows.
+TEST(OpenOptions, AFileAndAnExampleAreRead) {
+  struct Case {
+    std::vector<const char*> arguments;
+    bool ok;
+    std::string openFile, exampleName;
+    bool example;
+  };
+  const Case cases[] = {
+      {{"-headless", "figure.ksl", "-noaudio"}, true, "figure.ksl", "", false},
+      {{"-playback", "input.txt", "a.ksl"}, true, "a.ksl", "", false},  // an option's value is not a file
+      {{"a.ksl", "b.ksl"}, false, "", "", false},
+      {{"--example"}, true, "", "", true},
+      {{"--example", "-headless"}, true, "", "", true},
+      {{"--example", "bee", "-headless"}, true, "", "bee", true},
+  };
+  for (const Case& c : cases) {
+    RunnerOptions options;
+    std::string error;
+    SCOPED_TRACE(c.arguments.size() > 1 ? c.arguments[1] : c.arguments[0]);
+    ASSERT_EQ(Parse(c.arguments, &options, &error), c.ok) << error;
+    if (!c.ok) {
+      EXPECT_EQ(error, "one file to open at a time, not both 'a.ksl' and 'b.ksl'");
+      continue;
+    }
+    EXPECT_EQ(options.openFile, c.openFile);
+    EXPECT_EQ(options.example, c.example);
+    EXPECT_EQ(options.exampleName, c.exampleName);
+  }
 }

@@ -94,9 +94,16 @@ scenario::RunResult RunOnce(const scenario::Run& run, const std::string& runFold
   // Its sound (-noaudio, or the loopback device) and a -failsave step.
   const std::vector<std::string> own = run.ProgramArguments();
   arguments.insert(arguments.end(), own.begin(), own.end());
+  // Files named by the scenario are relative to its folder.
+  auto placed = [&](const std::string& path) { return path[0] == '/' ? path : scenarioFolder + path; };
+  if (!run.openFile.empty()) arguments.push_back(placed(run.openFile));
   if (!run.inputLines.empty()) {
     std::ofstream input(runFolder + "input.txt");
-    for (const std::string& line : run.inputLines) input << line << "\n";
+    for (std::string line : run.inputLines) {
+      const size_t drop = line.find(" drop \"");
+      if (drop != std::string::npos) line = line.substr(0, drop + 7) + placed(line.substr(drop + 7));
+      input << line << "\n";
+    }
     arguments.insert(arguments.end(), {"-playback", runFolder + "input.txt"});
   }
   auto dumpPath = [&](int64_t frame) { return runFolder + "dump_" + std::to_string(frame) + ".json"; };

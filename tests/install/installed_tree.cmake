@@ -21,6 +21,9 @@ function(mob_check_installed_files prefix source_dir)
     get_filename_component(name ${track} NAME)
     list(APPEND expected share/mobwright/${name})
   endforeach()
+  foreach(example bee honey imp octopus urchin)
+    list(APPEND expected share/mobwright/examples/${example}.ksl)
+  endforeach()
   list(SORT expected)
   file(GLOB_RECURSE found LIST_DIRECTORIES false RELATIVE ${prefix} ${prefix}/*)
   list(SORT found)
@@ -73,7 +76,9 @@ endfunction()
 #   - it read the music from <prefix>/share/mobwright/ and is playing the
 #     first track (its position moved and its samples are not silent);
 #   - its save folder is the user's ($XDG_DATA_HOME/Mobwright/), not the
-#     program's folder.
+#     program's folder;
+#   - --example lists the examples of <prefix>/share/mobwright/examples/, and
+#     --example bee opens the bee's three frames.
 function(mob_check_installed_program prefix scratch)
   file(REAL_PATH ${prefix} prefix)
   set(data_home ${scratch}/data)
@@ -107,6 +112,21 @@ function(mob_check_installed_program prefix scratch)
       message(FATAL_ERROR "the log reports \"${line}\":\n${log}")
     endif()
   endforeach()
+
+  execute_process(COMMAND ${prefix}/bin/mobwright --example WORKING_DIRECTORY ${scratch}/elsewhere
+    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
+  if(NOT rc EQUAL 0 OR NOT out STREQUAL "bee\nhoney\nimp\noctopus\nurchin\n")
+    message(FATAL_ERROR "mobwright --example (exit ${rc}) listed:\n${out}${err}")
+  endif()
+  execute_process(
+    COMMAND ${CMAKE_COMMAND} -E env XDG_DATA_HOME=${scratch}/example_data
+      ${prefix}/bin/mobwright --example bee -headless -noaudio -nowait -frames 20 -output ${scratch}/example_log.txt
+    WORKING_DIRECTORY ${scratch}/elsewhere RESULT_VARIABLE rc TIMEOUT 60)
+  file(READ ${scratch}/example_log.txt example_log)
+  string(FIND "${example_log}" "Open: ${prefix}/share/mobwright/examples/bee.ksl: 3 frames, 48 parts" at)
+  if(NOT rc EQUAL 0 OR at EQUAL -1)
+    message(FATAL_ERROR "mobwright --example bee (exit ${rc}) did not open the bee:\n${example_log}")
+  endif()
 
   file(READ ${scratch}/dump.json dump)
   string(JSON count LENGTH "${dump}" instances)

@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: Zlib
 // The window's messages that say its pixels may be gone (exposed, shown,
 // restored, maximised, resized, the renderer's targets reset) ask once for a
-// whole frame; others do not.
+// whole frame; others do not. A dropped file's path reaches the game.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "platform/Window.h"
+#include "run/InputScript.h"
 
 namespace {
 
@@ -58,4 +63,36 @@ TEST_F(WindowMessages, LostPixelsAskOnceForARepaintAndOtherMessagesDoNot) {
   Platform_ProcessMessages();
   EXPECT_TRUE(Platform_TakeRepaintRequest());
   EXPECT_FALSE(Platform_TakeRepaintRequest());
+}
+
+// A file dropped onto the window arrives as one event that carries its path
+// while the sink handles it; an input script records the drop and plays it
+// back with the same path, quotes and backslashes included.
+TEST_F(WindowMessages, ADroppedFileArrivesWithItsPathAndIsRecordedAsAScriptLine) {
+  static std::vector<std::pair<PlatformEventType, std::string>> received;
+  received.clear();
+  Platform_SetEventSink([](const PlatformEvent& e) { received.emplace_back(e.type, e.text ? e.text : ""); });
+  const std::string path = "/home/a user/figures/\"bee\" \\ 2.ksl";
+  SDL_Event e{};
+  e.type = SDL_DROPFILE;
+  e.drop.file = SDL_strdup(path.c_str());
+  ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+  Platform_ProcessMessages();
+  Platform_SetEventSink(nullptr);
+  ASSERT_EQ(received.size(), 1u);
+  EXPECT_EQ(received[0].first, PlatformEventType::FileDropped);
+  EXPECT_EQ(received[0].second, path);
+
+  PlatformEvent drop;
+  drop.type = PlatformEventType::FileDropped;
+  drop.text = path.c_str();
+  std::vector<ScriptedEvent> events;
+  std::string error;
+  ASSERT_TRUE(InputScript_Parse(InputScript_Line(7, drop) + "\n", &events, &error)) << error;
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].frame, 7);
+  EXPECT_EQ(events[0].event.type, PlatformEventType::FileDropped);
+  EXPECT_EQ(events[0].text, path);
+  EXPECT_FALSE(InputScript_Parse("3 drop\n", &events, &error));
+  EXPECT_EQ(error, "line 1: drop needs a quoted file name");
 }
