@@ -32,7 +32,7 @@ const Rgba kOrange = rgb(255, 101, 23);
 const Rgba kYellow = rgb(255, 244, 37);
 
 struct Part {
-  int shape;               // 1 to 11, as in the shape selector
+  const char* shape;       // the shape's plain name, as the manifest gives it
   Vec2 centre;             // in layout units
   double scaleX, scaleY;   // sprite pixels to layout units; negative mirrors
   double angle;            // degrees, clockwise on screen
@@ -42,25 +42,27 @@ struct Part {
 // Back to front: the wings behind, then the horns, the body, the eye and
 // the jaw on top.
 const Part kFigure[] = {
-    {6, {101, 62}, 0.5, 0.5, -18, kPurple},   // right wing, root at the body
-    {6, {27, 62}, -0.5, 0.5, 18, kPurple},    // left wing, mirrored
-    {9, {45, 35}, 0.3, 0.3, -22, kOrange},    // left horn, tip curling out
-    {9, {83, 35}, -0.3, 0.3, 22, kOrange},    // right horn, mirrored
-    {4, {64, 76}, 0.56, 0.56, 0, kGreen},     // slime body
-    {2, {64, 67}, 0.52, 0.52, 0, kRed},       // one big eye
-    {5, {64, 94}, 0.24, 0.2, 0, kYellow},     // small gaping jaw
+    {"wing", {101, 62}, 0.5, 0.5, -18, kPurple},   // right wing, root at the body
+    {"wing", {27, 62}, -0.5, 0.5, 18, kPurple},    // left wing, mirrored
+    {"horn", {45, 35}, 0.3, 0.3, -22, kOrange},    // left horn, tip curling out
+    {"horn", {83, 35}, -0.3, 0.3, 22, kOrange},    // right horn, mirrored
+    {"slime", {64, 76}, 0.56, 0.56, 0, kGreen},     // slime body
+    {"eye", {64, 67}, 0.52, 0.52, 0, kRed},       // one big eye
+    {"jaw", {64, 94}, 0.24, 0.2, 0, kYellow},     // small gaping jaw
 };
 
-const SpriteInfo* shapeSprite(int shape) {
-  const std::string name = "spr_shape_" + std::to_string(shape) + "_back";
+// The fill sprite of the shape the manifest names so.
+const SpriteInfo* shapeSprite(const std::string& shape) {
+  const std::string stem = ShapeNamed(shape);
+  if (stem.empty()) return nullptr;
+  const std::string name = stem + "_back";
   for (const SpriteInfo& s : SpriteTable())
     if (s.name == name) return &s;
   return nullptr;
 }
 
 // Draws one part onto `img`; `unit` is pixels per layout unit.
-void drawPart(Image& img, const Part& part, const SpriteInfo& sprite, double unit) {
-  const Shape shape = shapeNumber(part.shape);
+void drawPart(Image& img, const Part& part, const Shape& shape, const SpriteInfo& sprite, double unit) {
   std::vector<FrameShape> frames;
   for (int f = 0; f < sprite.frames; ++f) frames.push_back(shape.frame(f));
   // The same fit as the shape's sprite, so the part has the sprite's proportions.
@@ -120,8 +122,9 @@ bool drawAppIcon(int size, Image* out) {
                     rgb(50, 58, 76), rgb(14, 16, 22), edge, size - edge);
   for (const Part& part : kFigure) {
     const SpriteInfo* sprite = shapeSprite(part.shape);
-    if (!sprite) return false;
-    drawPart(img, part, *sprite, unit);
+    Shape shape;
+    if (!sprite || !shapeNamed(part.shape, &shape)) return false;
+    drawPart(img, part, shape, *sprite, unit);
   }
   *out = std::move(img);
   return true;

@@ -5,12 +5,17 @@
 //
 //   artgen [--manifest FILE] --out DIR    write all frames under DIR
 //   artgen [--manifest FILE] --list       print "name width height frames" per sprite
+//   artgen [--manifest FILE] --shapes     print "shape name" per entry of the
+//                                         manifest's shape_names, each checked
+//                                         to have a drawing of that name
 //   artgen [--manifest FILE] --icons DIR  write the program's icon as
 //                                         DIR/<N>x<N>/apps/mobwright.png, the
 //                                         layout of the desktop's icon theme
 //
 // The sprite table is the manifest's (editor/game.json unless --manifest
-// names another).
+// names another), and so are the shapes' plain names: the name the manifest
+// gives spr_shape_N picks the drawing of its sprites, and the editor shows
+// the same name in its object list.
 // Before writing, each sprite is checked against its table entry: size,
 // frame count and, for automatic boxes, that the pixels with any opacity
 // span exactly the listed collision box (the runtime derives boxes and
@@ -22,6 +27,7 @@
 #include <string>
 
 #include "app_icon.h"
+#include "shapes.h"
 #include "sprites.h"
 
 namespace fs = std::filesystem;
@@ -63,11 +69,42 @@ bool check(const SpriteInfo& s, const Frames& frames) {
   return true;
 }
 
+// Every shape has a name with a drawing, and every drawing is some shape's:
+// a name the manifest misspells, or a drawing it forgets, stops the program
+// before it writes anything.
+bool checkShapeNames() {
+  bool ok = true;
+  for (const ShapeName& n : ShapeNames()) {
+    Shape shape;
+    if (!shapeNamed(n.name, &shape)) {
+      std::string known;
+      for (const ShapeDrawing& d : shapeDrawings()) known += std::string(known.empty() ? "" : ", ") + d.name;
+      std::fprintf(stderr, "artgen: the manifest names %s \"%s\"; the drawings are %s\n", n.shape.c_str(),
+                   n.name.c_str(), known.c_str());
+      ok = false;
+    }
+  }
+  for (const ShapeDrawing& d : shapeDrawings())
+    if (ShapeNamed(d.name).empty()) {
+      std::fprintf(stderr, "artgen: no shape of the manifest is named \"%s\"\n", d.name);
+      ok = false;
+    }
+  for (const SpriteInfo& s : SpriteTable()) {
+    const size_t end = s.name.rfind("_back");
+    if (s.name.rfind("spr_shape_", 0) == 0 && end != std::string::npos && end + 5 == s.name.size() &&
+        ShapeNameOf(s.name.substr(0, end)).empty()) {
+      std::fprintf(stderr, "artgen: %s has no name in the manifest's shape_names\n", s.name.c_str());
+      ok = false;
+    }
+  }
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string out, icons, manifest = MOB_DEFAULT_MANIFEST;
-  bool list = false;
+  bool list = false, shapes = false;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--out") && i + 1 < argc) {
       out = argv[++i];
@@ -77,8 +114,10 @@ int main(int argc, char** argv) {
       icons = argv[++i];
     } else if (!std::strcmp(argv[i], "--list")) {
       list = true;
+    } else if (!std::strcmp(argv[i], "--shapes")) {
+      shapes = true;
     } else {
-      std::fprintf(stderr, "usage: artgen [--manifest FILE] --out DIR | --icons DIR | --list\n");
+      std::fprintf(stderr, "usage: artgen [--manifest FILE] --out DIR | --icons DIR | --list | --shapes\n");
       return 2;
     }
   }
@@ -86,6 +125,11 @@ int main(int argc, char** argv) {
   if (!SpriteTable_Load(manifest, &error)) {
     std::fprintf(stderr, "artgen: %s\n", error.c_str());
     return 1;
+  }
+  if (!list && !checkShapeNames()) return 1;
+  if (shapes) {
+    for (const ShapeName& n : ShapeNames()) std::printf("%s %s\n", n.shape.c_str(), n.name.c_str());
+    return 0;
   }
   if (list) {
     for (const SpriteInfo& s : SpriteTable()) std::printf("%s %d %d %d\n", s.name.c_str(), s.width, s.height, s.frames);
@@ -111,7 +155,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (out.empty()) {
-    std::fprintf(stderr, "usage: artgen [--manifest FILE] --out DIR | --icons DIR | --list\n");
+    std::fprintf(stderr, "usage: artgen [--manifest FILE] --out DIR | --icons DIR | --list | --shapes\n");
     return 2;
   }
   bool ok = true;

@@ -36,7 +36,7 @@ std::vector<Vec2> bezier(Vec2 a, Vec2 c, Vec2 b, int n) {
   return pts;
 }
 
-// 1: a tentacle rising from a broad base to a curled tip, suckers on one side.
+// A tentacle rising from a broad base to a curled tip, suckers on one side.
 Shape tentacle() {
   Shape s;
   s.stroke = 4;
@@ -74,7 +74,7 @@ Shape tentacle() {
   return s;
 }
 
-// 2: an eye, almond shaped, whose iris looks around while the lids breathe.
+// An eye, almond shaped, whose iris looks around while the lids breathe.
 Shape eye() {
   Shape s;
   s.stroke = 4;
@@ -95,7 +95,7 @@ Shape eye() {
   return s;
 }
 
-// 3: a dorsal fin swept back, scalloped trailing edge, ribs fanning out.
+// A dorsal fin swept back, scalloped trailing edge, ribs fanning out.
 Shape fin() {
   Shape s;
   s.stroke = 4;
@@ -128,8 +128,8 @@ Shape fin() {
   return s;
 }
 
-// 4: a slime body that wobbles, with a few bubbles inside.
-Shape blob() {
+// A slime body that wobbles, with a few bubbles inside.
+Shape slime() {
   Shape s;
   s.stroke = 5;
   s.frame = [](int f) {
@@ -159,7 +159,7 @@ Shape blob() {
   return s;
 }
 
-// 5: a gaping jaw: a ring of flesh around the mouth, teeth pointing in.
+// A gaping jaw: a ring of flesh around the mouth, teeth pointing in.
 Shape jaw() {
   Shape s;
   s.stroke = 4;
@@ -190,7 +190,7 @@ Shape jaw() {
   return s;
 }
 
-// 6: a bat wing with scalloped skin between its finger bones; it flaps.
+// A bat wing with scalloped skin between its finger bones; it flaps.
 Shape wing() {
   Shape s;
   s.stroke = 3.5;
@@ -220,7 +220,7 @@ Shape wing() {
   return s;
 }
 
-// 7: a crab claw; the lower finger opens and closes.
+// A crab claw; the lower finger opens and closes.
 Shape claw() {
   Shape s;
   s.stroke = 4;
@@ -253,7 +253,7 @@ Shape claw() {
   return s;
 }
 
-// 8: a spiked star whose spikes take turns to stretch, turning slowly.
+// A spiked star whose spikes take turns to stretch, turning slowly.
 Shape spikes() {
   Shape s;
   s.stroke = 4.5;
@@ -273,7 +273,7 @@ Shape spikes() {
   return s;
 }
 
-// 9: a curved horn with a flat base and ring ridges.
+// A curved horn with a flat base and ring ridges.
 Shape horn() {
   Shape s;
   s.stroke = 4;
@@ -298,7 +298,7 @@ Shape horn() {
   return s;
 }
 
-// 10: a devil's tail, an S-curve ending in a spade, swaying.
+// A devil's tail, an S-curve ending in a spade, swaying.
 Shape tail() {
   Shape s;
   s.stroke = 3.5;
@@ -320,7 +320,7 @@ Shape tail() {
   return s;
 }
 
-// 11: a spiral shell with its opening at the lower left; the spiral turns.
+// A spiral shell with its opening at the lower left; the spiral turns.
 Shape shell() {
   Shape s;
   s.stroke = 4;
@@ -353,20 +353,23 @@ Shape shell() {
 
 }  // namespace
 
-Shape shapeNumber(int n) {
-  switch (n) {
-    case 1: return tentacle();
-    case 2: return eye();
-    case 3: return fin();
-    case 4: return blob();
-    case 5: return jaw();
-    case 6: return wing();
-    case 7: return claw();
-    case 8: return spikes();
-    case 9: return horn();
-    case 10: return tail();
-    default: return shell();
-  }
+// The drawings by the plain names the manifest gives the shapes.
+const std::vector<ShapeDrawing>& shapeDrawings() {
+  static const std::vector<ShapeDrawing> drawings = {
+      {"tentacle", tentacle}, {"eye", eye},   {"fin", fin},       {"slime", slime},
+      {"jaw", jaw},           {"wing", wing}, {"claw", claw},     {"spikes", spikes},
+      {"horn", horn},         {"tail", tail}, {"shell", shell},
+  };
+  return drawings;
+}
+
+bool shapeNamed(const std::string& name, Shape* out) {
+  for (const ShapeDrawing& d : shapeDrawings())
+    if (name == d.name) {
+      *out = d.draw();
+      return true;
+    }
+  return false;
 }
 
 namespace {
@@ -406,10 +409,9 @@ Fit fitToSprite(const std::vector<FrameShape>& frames, int w, int h) {
 
 namespace {
 
-// Draws both sprites of shape n: the fill frames and the outline frames.
+// Draws both sprites of a shape: the fill frames and the outline frames.
 // `fillBox` is the collision box of the fill sprite.
-std::pair<Frames, Frames> drawShape(int n, int w, int h, int frameCount, const SpriteInfo& fillBox) {
-  const Shape s = shapeNumber(n);
+std::pair<Frames, Frames> drawShape(const Shape& s, int w, int h, int frameCount, const SpriteInfo& fillBox) {
   std::vector<FrameShape> frames;
   for (int f = 0; f < frameCount; ++f) frames.push_back(s.frame(f));
   const Fit fit = fitToSprite(frames, w, h);
@@ -455,18 +457,23 @@ std::pair<Frames, Frames> drawShape(int n, int w, int h, int frameCount, const S
 Frames drawShapeSprite(const SpriteInfo& info) {
   int n = 0;
   char kind[16] = {};
-  if (std::sscanf(info.name.c_str(), "spr_shape_%d_%15s", &n, kind) != 2 || n < 1 || n > 11) return {};
+  if (std::sscanf(info.name.c_str(), "spr_shape_%d_%15s", &n, kind) != 2 || n < 1) return {};
   const bool back = std::string(kind) == "back";
+  // The manifest's plain name for the shape picks its drawing; without a
+  // name, or with a name no drawing has, nothing is drawn and the sprite's
+  // check fails.
+  const std::string stem = "spr_shape_" + std::to_string(n);
+  Shape shape;
+  if (!shapeNamed(ShapeNameOf(stem), &shape)) return {};
   // Both sprites of a shape come from one drawing; keep it for the second.
-  static std::map<int, std::pair<Frames, Frames>> drawn;
-  auto it = drawn.find(n);
+  static std::map<std::string, std::pair<Frames, Frames>> drawn;
+  auto it = drawn.find(stem);
   if (it == drawn.end()) {
-    const std::string fillName = "spr_shape_" + std::to_string(n) + "_back";
     const SpriteInfo* fillInfo = nullptr;
     for (const SpriteInfo& s : SpriteTable())
-      if (fillName == s.name) fillInfo = &s;
+      if (stem + "_back" == s.name) fillInfo = &s;
     if (!fillInfo) return {};
-    it = drawn.emplace(n, drawShape(n, info.width, info.height, info.frames, *fillInfo)).first;
+    it = drawn.emplace(stem, drawShape(shape, info.width, info.height, info.frames, *fillInfo)).first;
   }
   return back ? it->second.first : it->second.second;
 }

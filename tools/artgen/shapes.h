@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "geometry.h"
@@ -26,8 +27,18 @@ struct Shape {
   std::function<FrameShape(int)> frame;
 };
 
-// Shape n of the editor's shape selector, 1 to 11 (other numbers give 11).
-Shape shapeNumber(int n);
+// The drawings of the creature parts, each under the plain name that the
+// manifest's "shape_names" gives the shape it is drawn for ("tentacle",
+// "eye", "horn", ...): the manifest, not this program, says which shape
+// sprite shows which drawing.
+struct ShapeDrawing {
+  const char* name;
+  Shape (*draw)();
+};
+const std::vector<ShapeDrawing>& shapeDrawings();
+
+// The drawing of that name; false when there is none.
+bool shapeNamed(const std::string& name, Shape* out);
 
 // Per-axis map from sprite pixels to the shape's own coordinates.
 struct Fit {

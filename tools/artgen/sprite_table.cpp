@@ -10,6 +10,10 @@ std::vector<SpriteInfo>& Table() {
   static std::vector<SpriteInfo> table;
   return table;
 }
+std::vector<ShapeName>& Names() {
+  static std::vector<ShapeName> names;
+  return names;
+}
 }  // namespace
 
 bool SpriteTable_Load(const std::string& manifestPath, std::string* error) {
@@ -33,9 +37,25 @@ bool SpriteTable_Load(const std::string& manifestPath, std::string* error) {
     info.frames = s.frames;
     table.push_back(info);
   }
+  Names().clear();
+  for (const mob::ManifestShapeName& n : manifest.shapeNames) Names().push_back({n.shape, n.name});
   return true;
 }
 
 const std::vector<SpriteInfo>& SpriteTable() { return Table(); }
+
+const std::vector<ShapeName>& ShapeNames() { return Names(); }
+
+std::string ShapeNameOf(const std::string& shape) {
+  for (const ShapeName& n : Names())
+    if (n.shape == shape) return n.name;
+  return "";
+}
+
+std::string ShapeNamed(const std::string& name) {
+  for (const ShapeName& n : Names())
+    if (n.name == name) return n.shape;
+  return "";
+}
 
 }  // namespace artgen

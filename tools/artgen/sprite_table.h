@@ -20,9 +20,21 @@ struct SpriteInfo {
   int frames = 1;
 };
 
-// Reads the sprite table of a manifest; false with a message when it cannot.
+// Reads the sprite table and the shapes' plain names of a manifest; false with a message when it cannot.
 bool SpriteTable_Load(const std::string& manifestPath, std::string* error);
 // The table loaded last (empty before a load).
 const std::vector<SpriteInfo>& SpriteTable();
+
+// One entry of the manifest's "shape_names": the shape "spr_shape_9" (its
+// sprites spr_shape_9_back and spr_shape_9_outline) is a "horn".
+struct ShapeName {
+  std::string shape, name;
+};
+// The names loaded last, in the manifest's order.
+const std::vector<ShapeName>& ShapeNames();
+// The plain name of a shape ("spr_shape_9"), or "" when it has none.
+std::string ShapeNameOf(const std::string& shape);
+// The shape that has this plain name, or "" when none has.
+std::string ShapeNamed(const std::string& name);
 
 }  // namespace artgen

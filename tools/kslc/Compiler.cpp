@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "GeneratedScripts.h"
 #include "Parser.h"
 
 namespace kslc {
@@ -45,6 +46,12 @@ std::string DepPath(const std::string& path) {
   return out;
 }
 
+// A script that kslc writes from the manifest: no file to read or to depend on.
+bool IsGenerated(const mob::Manifest& manifest, size_t code) {
+  const mob::ManifestCode& c = manifest.code[code];
+  return c.kind == mob::ManifestCodeKind::Script && !manifest.scripts[c.owner].generated.empty();
+}
+
 }  // namespace
 
 bool CompileSources(const mob::Manifest& manifest, const std::vector<std::string>& sources,
@@ -68,6 +75,10 @@ int Compile(const CompileRequest& request, std::string* messages) {
   std::vector<std::string> sources(manifest.code.size());
   bool missing = false;
   for (size_t i = 0; i < manifest.code.size(); ++i) {
+    if (IsGenerated(manifest, i)) {
+      sources[i] = GeneratedScriptSource(manifest, manifest.scripts[manifest.code[i].owner]);
+      continue;
+    }
     if (!ReadFile(manifest.Resolve(manifest.code[i].file), &sources[i])) {
       *messages += manifest.Resolve(manifest.code[i].file) + ": error: cannot read the source of " +
                    manifest.code[i].functionName + "\n";
@@ -100,7 +111,8 @@ int Compile(const CompileRequest& request, std::string* messages) {
   if (!request.depfile.empty()) {
     std::string dep = DepPath(request.outputDir + "/" + files.front().name) + ":";
     dep += " " + DepPath(request.manifestPath);
-    for (const auto& c : manifest.code) dep += " \\\n  " + DepPath(manifest.Resolve(c.file));
+    for (size_t i = 0; i < manifest.code.size(); ++i)
+      if (!IsGenerated(manifest, i)) dep += " \\\n  " + DepPath(manifest.Resolve(manifest.code[i].file));
     dep += "\n";
     if (!WriteIfChanged(request.depfile, dep)) {
       *messages += request.depfile + ": error: cannot write the depfile\n";

@@ -196,7 +196,16 @@ bool ReadScripts(Reader& r, json_object* root, std::set<std::string>& names, Man
     std::string where = Where("scripts", i, "");
     if (!ReadName(r, e, where, names, &s.name)) return false;
     s.file = "scripts/" + s.name + ".ksl";
-    if (!ReadString(r, e, "file", where, &s.file) || !ReadBool(r, e, "appended", where, &s.appended)) return false;
+    if (!ReadString(r, e, "file", where, &s.file) || !ReadBool(r, e, "appended", where, &s.appended) ||
+        !ReadString(r, e, "generated", where, &s.generated))
+      return false;
+    if (!s.generated.empty()) {
+      if (s.generated != "shape_names") return r.Fail(where, "\"generated\" can only be \"shape_names\"");
+      if (!IsNull(Member(e, "file"))) return r.Fail(where, "a generated script has no \"file\"");
+      // Names the source in messages and generated comments; never opened.
+      const size_t slash = r.path.find_last_of('/');
+      s.file = (slash == std::string::npos ? r.path : r.path.substr(slash + 1)) + "#" + s.generated;
+    }
     m->scripts.push_back(s);
   }
   return true;
@@ -408,6 +417,43 @@ bool ReadHostFunctions(Reader& r, json_object* root, std::set<std::string>& name
   return true;
 }
 
+// A shape's plain name is shown to users and written into generated code as
+// a string: lower-case letters, one space between words, 1 to 12 characters,
+// so that "tentacle 12" still fits an object-list row.
+constexpr size_t kShapeNameMax = 12;
+
+bool PlainName(const std::string& name) {
+  if (name.empty() || name.size() > kShapeNameMax || name.front() == ' ' || name.back() == ' ') return false;
+  for (size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    if (c == ' ' ? name[i - 1] == ' ' : !(c >= 'a' && c <= 'z')) return false;
+  }
+  return true;
+}
+
+// "shape_names": {"spr_shape_1": "tentacle", ...}; each key must have both
+// its sprites, and no two shapes share a name.
+bool ReadShapeNames(Reader& r, json_object* root, Manifest* m) {
+  json_object* table = Member(root, "shape_names");
+  if (IsNull(table)) return true;
+  if (json_object_get_type(table) != json_type_object) return r.Fail("shape_names", "must be an object");
+  std::set<std::string> seen;
+  json_object_object_foreach(table, key, value) {
+    const std::string where = std::string("shape_names \"") + key + "\"";
+    if (json_object_get_type(value) != json_type_string) return r.Fail(where, "must be a string");
+    ManifestShapeName n{key, json_object_get_string(value), m->FindSprite(std::string(key) + "_back"),
+                        m->FindSprite(std::string(key) + "_outline")};
+    if (n.backIndex < 0 || n.outlineIndex < 0)
+      return r.Fail(where, "needs the sprites " + n.shape + "_back and " + n.shape + "_outline");
+    if (!PlainName(n.name))
+      return r.Fail(where, "\"" + n.name + "\" must be 1 to " + std::to_string(kShapeNameMax) +
+                               " lower-case letters, words parted by one space");
+    if (!seen.insert(n.name).second) return r.Fail(where, "\"" + n.name + "\" names two shapes");
+    m->shapeNames.push_back(n);
+  }
+  return true;
+}
+
 // Numbers every compiled function; see the top of this file for the order.
 // What a game gained later (appended scripts, GameEnd, BeginStep and EndStep
 // events) is numbered
@@ -515,7 +561,8 @@ bool Manifest_Parse(const std::string& text, const std::string& path, Manifest* 
   ok = ok && ReadGeneral(r, root, &manifest->general) && ReadScripts(r, root, names, manifest) &&
        ReadSprites(r, root, names, manifest) && ReadSounds(r, root, names, manifest) &&
        ReadFonts(r, root, names, manifest) && ReadObjects(r, root, names, manifest) &&
-       ReadRooms(r, root, names, manifest) && ReadHostFunctions(r, root, names, manifest);
+       ReadRooms(r, root, names, manifest) && ReadHostFunctions(r, root, names, manifest) &&
+       ReadShapeNames(r, root, manifest);
   json_object_put(root);
   if (!ok) {
     *error = r.error;

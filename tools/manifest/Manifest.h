@@ -58,6 +58,9 @@ struct ManifestScript {
   // script index) but its code comes after the rooms' creation codes, so a
   // script added to a game whose code indices are fixed moves none of them.
   bool appended = false;
+  // "generated": "shape_names": kslc writes the script's source itself from
+  // the manifest's table of that name (the script has no file).
+  std::string generated;
   int codeIndex = -1;
 };
 
@@ -128,6 +131,15 @@ struct ManifestRoom {
   std::vector<ManifestInstance> instances;  // in stored order
 };
 
+// One entry of "shape_names": the plain name of a shape whose fill and
+// outline sprites are <shape>_back and <shape>_outline. The art generator
+// draws each shape by this name and the editor shows it in its list rows.
+struct ManifestShapeName {
+  std::string shape;  // "spr_shape_9"
+  std::string name;   // "horn"
+  int backIndex = -1, outlineIndex = -1;
+};
+
 // One compiled function: its place in the function table is its code index.
 enum class ManifestCodeKind { Script, Event, RoomCreation };
 struct ManifestCode {
@@ -160,6 +172,7 @@ struct Manifest {
   std::vector<ManifestObject> objects;
   std::vector<ManifestRoom> rooms;
   std::vector<ManifestHostFunction> hostFunctions;
+  std::vector<ManifestShapeName> shapeNames;  // in file order
   std::vector<ManifestCode> code;  // by code index
 
   // Index of a resource by exact name, or -1.
