@@ -2,7 +2,8 @@
 // The drawing layer's costs: filling a whole vertex batch from sprite draws
 // (our own CPU time, on the counting renderer), drawing a room of about 300
 // instances once, and the editor-sized scene on SDL's software renderer set
-// side by side with the same sprites drawn by SDL_RenderCopyEx.
+// side by side with the same sprites drawn by SDL_RenderCopyEx, and that
+// scene presented into windows of other sizes than the room.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -17,6 +18,7 @@
 #include "graphics/GraphicsState.h"
 #include "graphics/sdl/SdlRenderer.h"
 #include "object/Instance.h"
+#include "run/RunnerGraphics.h"
 
 namespace {
 
@@ -177,5 +179,40 @@ void BM_SceneSoftwareRenderCopy(benchmark::State& state) {
   Graphics_Shutdown();
 }
 BENCHMARK(BM_SceneSoftwareRenderCopy)->Arg(0)->Arg(5)->Unit(benchmark::kMicrosecond);
+
+// The editor-sized scene presented into a window of the given size on the
+// software renderer (the costliest case; a GPU scales for next to nothing):
+// straight at the room's size, through the canvas at a whole scale
+// (nearest-pixel), and at scales that are not whole, filtered (below the
+// room's size directly, above it after enlarging to the next whole multiple).
+void BM_PresentSoftwareAtWindowSize(benchmark::State& state) {
+  const int windowWidth = static_cast<int>(state.range(0)), windowHeight = static_cast<int>(state.range(1));
+  std::string error;
+  std::unique_ptr<Renderer> sdl(SdlRenderer_CreateOffscreen(windowWidth, windowHeight, &error));
+  if (!sdl) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  SdlRenderer_SetCanvasSize(sdl.get(), 1024, 768);
+  const WindowArea area = RunnerGraphics_FitArea(windowWidth, windowHeight, 1024, 768);
+  SdlRenderer_SetWindowArea(sdl.get(), area.x, area.y, area.width, area.height);
+  GameData data = MakeBenchData();
+  Graphics_Init(sdl.get());
+  Graphics_BuildResources(data);
+  std::vector<Placement> scene = MakeScene();
+  for (auto _ : state) {
+    sdl->SetProjectionAndClear(ViewRect{0, 0, 1024, 768}, 0xFF000000u, true);
+    for (const Placement& p : scene) Draw_SpriteExt(nullptr, p.sprite, 0, p.x, p.y, 1, 1, p.angle, p.colour, 1.0f);
+    Batch_Flush();
+    sdl->Present();
+  }
+  Graphics_Shutdown();
+}
+BENCHMARK(BM_PresentSoftwareAtWindowSize)
+    ->Args({1024, 768})
+    ->Args({2048, 1536})
+    ->Args({1200, 700})
+    ->Args({1500, 1000})
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

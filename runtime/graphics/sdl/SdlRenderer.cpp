@@ -88,6 +88,7 @@ class SdlRenderer final : public Renderer {
     for (SDL_Texture* texture : textures_)
       if (texture) SDL_DestroyTexture(texture);
     if (canvas_) SDL_DestroyTexture(canvas_);
+    if (enlarged_) SDL_DestroyTexture(enlarged_);
     SDL_DestroyRenderer(renderer_);
     if (surface_) SDL_FreeSurface(surface_);
     if (ownsCursor_) Graphics_SetCursorSetter(nullptr);
@@ -157,11 +158,7 @@ class SdlRenderer final : public Renderer {
 
   void Present() override {
     if (onCanvas_) {
-      SDL_SetRenderTarget(renderer_, nullptr);
-      SDL_RenderSetScale(renderer_, 1, 1);
-      SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 0xFF);
-      SDL_RenderClear(renderer_);  // the bars
-      SDL_RenderCopy(renderer_, canvas_, nullptr, &area_);
+      CopyCanvasToArea();
       SDL_RenderPresent(renderer_);
       // Back on the canvas, which keeps the frame: a screenshot taken after
       // presenting reads it there.
@@ -183,6 +180,7 @@ class SdlRenderer final : public Renderer {
     canvas_ = nullptr;
     canvasFailed_ = false;
     onCanvas_ = false;
+    DropEnlarged();
   }
 
   void SetWindowArea(const SDL_Rect& area) {
@@ -284,8 +282,73 @@ class SdlRenderer final : public Renderer {
       return false;
     }
     SDL_SetTextureScaleMode(canvas_, SDL_ScaleModeNearest);
+    canvasMode_ = SDL_ScaleModeNearest;
     SDL_SetTextureBlendMode(canvas_, SDL_BLENDMODE_NONE);
     return true;
+  }
+
+  void SetCanvasScaleMode(SDL_ScaleMode mode) {
+    if (mode == canvasMode_) return;
+    SDL_SetTextureScaleMode(canvas_, mode);
+    canvasMode_ = mode;
+  }
+
+  void DropEnlarged() {
+    if (enlarged_) SDL_DestroyTexture(enlarged_);
+    enlarged_ = nullptr;
+    enlargedFactor_ = 0;
+    enlargedFailed_ = false;
+  }
+
+  // The canvas enlarged `factor` times, made (again) when the factor changes.
+  bool EnsureEnlarged(int factor) {
+    if (enlarged_ && enlargedFactor_ == factor) return true;
+    if (enlargedFailed_ && enlargedFactor_ == factor) return false;
+    if (enlarged_) SDL_DestroyTexture(enlarged_);
+    enlargedFactor_ = factor;
+    enlarged_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET, canvasWidth_ * factor,
+                                  canvasHeight_ * factor);
+    enlargedFailed_ = enlarged_ == nullptr;
+    if (!enlarged_) {
+      DebugConsole().Output("The room cannot be enlarged %d times before filtering (%s); it is filtered at its own "
+                            "size\n", factor, SDL_GetError());
+      return false;
+    }
+    SDL_SetTextureScaleMode(enlarged_, SDL_ScaleModeLinear);
+    SDL_SetTextureBlendMode(enlarged_, SDL_BLENDMODE_NONE);
+    return true;
+  }
+
+  // Puts the canvas into the window's area, the rest of the output black.
+  // At a whole scale every room pixel becomes a solid block (nearest-pixel),
+  // exactly as drawn. At any other scale nearest-pixel sampling would repeat
+  // some room pixels and drop others, so a 1-pixel stroke of a letter comes
+  // out doubled or missing. There the canvas is first enlarged nearest-pixel
+  // to the next whole multiple of its size (not at all when the area is no
+  // larger than the canvas), and that picture is filtered linearly down to
+  // the area: every room pixel keeps its share of the window, a thin line
+  // comes out slightly soft but whole.
+  void CopyCanvasToArea() {
+    const int factor = std::max({1, (area_.w + canvasWidth_ - 1) / canvasWidth_,
+                                 (area_.h + canvasHeight_ - 1) / canvasHeight_});
+    const bool whole = area_.w == factor * canvasWidth_ && area_.h == factor * canvasHeight_;
+    SDL_Texture* source = canvas_;
+    if (whole) {
+      SetCanvasScaleMode(SDL_ScaleModeNearest);
+    } else if (factor > 1 && EnsureEnlarged(factor)) {
+      SetCanvasScaleMode(SDL_ScaleModeNearest);
+      SDL_SetRenderTarget(renderer_, enlarged_);
+      SDL_RenderSetScale(renderer_, 1, 1);
+      SDL_RenderCopy(renderer_, canvas_, nullptr, nullptr);
+      source = enlarged_;
+    } else {
+      SetCanvasScaleMode(SDL_ScaleModeLinear);
+    }
+    SDL_SetRenderTarget(renderer_, nullptr);
+    SDL_RenderSetScale(renderer_, 1, 1);
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 0xFF);
+    SDL_RenderClear(renderer_);  // the bars
+    SDL_RenderCopy(renderer_, source, nullptr, &area_);
   }
 
   // The first drawing call after a Present starts the frame: on the canvas
@@ -422,6 +485,12 @@ class SdlRenderer final : public Renderer {
   bool hasArea_ = false;
   SDL_Texture* canvas_ = nullptr;  // made when first needed
   bool canvasFailed_ = false;
+  SDL_ScaleMode canvasMode_ = SDL_ScaleModeNearest;  // as last set on the canvas
+  // The canvas enlarged to a whole multiple, for a window area at a scale
+  // that is not whole; made when first needed.
+  SDL_Texture* enlarged_ = nullptr;
+  int enlargedFactor_ = 0;
+  bool enlargedFailed_ = false;
   bool frameOpen_ = false;  // a drawing call came since the last Present
   bool onCanvas_ = false;   // the canvas is the render target
 };

@@ -29,7 +29,10 @@ void SdlRenderer_SetCanvasSize(Renderer* renderer, int width, int height);
 // that is the whole output at the canvas's own size, or no area was given,
 // frames are drawn straight into the output, as without a canvas. Otherwise
 // they are drawn into a texture of the canvas's size, and Present copies it
-// into the area with nearest-pixel sampling, the rest of the output black.
+// into the area, the rest of the output black: with nearest-pixel sampling
+// when the area is a whole multiple of the canvas, otherwise enlarged
+// nearest-pixel to the next whole multiple (if larger than the canvas) and
+// filtered linearly down to the area, so that 1-pixel lines stay whole.
 // ReadPixels (screenshots) reads the canvas at its own size either way.
 void SdlRenderer_SetWindowArea(Renderer* renderer, int x, int y, int width, int height);
 // The whole output as last presented, RGBA rows top down: for off-screen
