@@ -37,6 +37,11 @@
 //                            (the heap grown while they were recorded)
 // BM_EditorStep runs with the history holding only the starting entry.
 //
+//   BM_SheetLargestSample    the sprite sheet, atlas and GIF of the largest
+//                            sample figure (the urchin) at 2x, as
+//                            --export-sheet makes them (the files not
+//                            written); counters: cells, and the drawing, PNG
+//                            and GIF milliseconds of the last run
 //   BM_OpenLargestSample     opening the largest sample figure (the urchin:
 //                            5 frames of 20 parts) as a dropped file opens:
 //                            the file read, its records made, the strip and
@@ -51,12 +56,14 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "data/GameData.h"
 #include "data/PageDecoder.h"
 #include "graphics/CountingRenderer.h"
+#include "library/FigureText.h"
 #include "graphics/Graphics.h"
 #include "code/CompiledCode.h"
 #include "graphics/GraphicsState.h"
@@ -66,6 +73,7 @@
 #include "room/RoomInstances.h"
 #include "run/Runner.h"
 #include "run/RunnerGraphics.h"
+#include "run/SheetExport.h"
 #include "sound/Audio.h"
 
 extern "C" void ksl_GetCompiledCodeInfo(CompiledCodeInfo* info);
@@ -345,6 +353,33 @@ void BM_HistoryUndoDeleteAll(benchmark::State& state) {
   state.counters["parts_back"] = static_cast<double>(LiveInstances("obj_Canvas_Object").size());
 }
 BENCHMARK(BM_HistoryUndoDeleteAll)->Unit(benchmark::kMicrosecond);
+
+void BM_SheetLargestSample(benchmark::State& state) {
+  if (!RoomReady(state)) return;
+  std::ifstream file(MOB_LARGEST_SAMPLE);
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  Figure figure;
+  FigureTextError refusal;
+  if (!FigureText_Read(text, &figure, &refusal)) {
+    state.SkipWithError(("the sample does not read: " + refusal.message).c_str());
+    return;
+  }
+  SheetOptions options;
+  options.scale = 2;
+  SheetFiles files;
+  for (auto _ : state) {
+    std::string error;
+    if (!SheetExport_Make(figure, options, &files, &error)) {
+      state.SkipWithError(error.c_str());
+      break;
+    }
+  }
+  state.counters["cells"] = files.cells;
+  state.counters["draw_ms"] = files.drawMs;
+  state.counters["png_ms"] = files.pngMs;
+  state.counters["gif_ms"] = files.gifMs;
+}
+BENCHMARK(BM_SheetLargestSample)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_OpenLargestSample(benchmark::State& state) {
   if (!RoomReady(state)) return;

@@ -8,7 +8,7 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config
   # runtime libraries
-  libsdl2-dev libopenal-dev libvorbis-dev libogg-dev libpng-dev zlib1g-dev libjson-c-dev
+  libsdl2-dev libopenal-dev libvorbis-dev libogg-dev libpng-dev zlib1g-dev libjson-c-dev libgif-dev
   # build-time content tools
   libfreetype-dev fonts-texgyre  # the preview font is baked from TeX Gyre Bonum
   scdoc  # the manual page
@@ -19,6 +19,7 @@ packages=(
   file  # the Debian package's dependency step (dpkg-shlibdeps through cpack)
   strace  # the test that kills a save at each of its system calls
   python3  # the layer-order check, the figure generator, bench/startup_compare.py
+  python3-pil  # the sprite sheet test reads the sheet, atlas and GIF back
   groff-base  # the manual page's rendering check
   lintian  # the Debian package's check
 )

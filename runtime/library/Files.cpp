@@ -150,6 +150,13 @@ bool Files_WriteText(const char* name, const char* text) {
   return Outcome(SaveFolder().WriteFileAtomic(relative, text, std::strlen(text), &problem), problem);
 }
 
+bool Files_WriteBytes(const char* name, const void* data, size_t size) {
+  std::string relative;
+  if (!data || !Files_PlaceInSaveArea(name, &relative)) return false;
+  FileProblem problem;
+  return Outcome(SaveFolder().WriteFileAtomic(relative, data, size, &problem), problem);
+}
+
 bool Files_Rename(const char* from, const char* to) {
   std::string source, target;
   if (!Files_PlaceInSaveArea(from, &source) || !Files_PlaceInSaveArea(to, &target)) return false;

@@ -51,6 +51,8 @@ bool Files_Copy(const char* from, const char* to);
 // file_write_text: replaces a file of the save area atomically by the text
 // (its bytes up to the first 0, no line break added); true on success.
 bool Files_WriteText(const char* name, const char* text);
+// The same for bytes that may hold zeros (pictures).
+bool Files_WriteBytes(const char* name, const void* data, size_t size);
 // file_rename: gives a file or folder of the save area another name there,
 // replacing a file of that name atomically (missing folders of the new name
 // are made, the folders flushed); true on success.

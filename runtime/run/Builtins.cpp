@@ -8,6 +8,7 @@
 #include "library/Library.h"
 #include "object/Instance.h"
 #include "object/InstanceFunctions.h"
+#include "run/SheetBuiltins.h"
 #include "sound/Audio.h"
 
 void Builtins_RegisterAll() {
@@ -26,4 +27,5 @@ void Builtins_RegisterAll() {
   Library_RegisterBuiltins();
   Graphics_RegisterBuiltins();
   Audio_RegisterBuiltins();
+  SheetBuiltins_Register();
 }

@@ -31,6 +31,36 @@ bool Runner_ParseCommandLine(int argc, const char* const* argv, RunnerOptions* o
     };
     if (std::strcmp(arg, "--version") == 0) {
       options->showVersion = true;
+    } else if (std::strcmp(arg, "--export-sheet") == 0) {
+      const char* file = value(arg);
+      if (!file) return false;
+      const char* folder = value(arg);
+      if (!folder) return false;
+      options->sheetFile = file;
+      options->sheetFolder = folder;
+    } else if (std::strcmp(arg, "--scale") == 0) {
+      const char* v = value(arg);
+      int64_t factor;
+      if (!v) return false;
+      if (!ParseInteger(v, &factor) || factor < 1 || factor > 8) {
+        *error = std::string("--scale takes a whole factor from 1 to 8, not '") + v + "'";
+        return false;
+      }
+      options->sheetScale = static_cast<int>(factor);
+      options->sheetScaleGiven = true;
+    } else if (std::strcmp(arg, "--speed") == 0) {
+      const char* v = value(arg);
+      if (!v) return false;
+      char* end = nullptr;
+      errno = 0;
+      const double speed = std::strtod(v, &end);
+      // Figure frames a step: above 0, and at most 8 frames a step.
+      if (*v == '\0' || *end != '\0' || errno == ERANGE || !(speed > 0 && speed <= 8)) {
+        *error = std::string("--speed takes figure frames a step, above 0 and at most 8, not '") + v + "'";
+        return false;
+      }
+      options->sheetSpeed = speed;
+      options->sheetSpeedGiven = true;
     } else if (std::strcmp(arg, "--example") == 0) {
       // The name is optional: alone, the option lists the examples.
       options->example = true;
@@ -143,6 +173,10 @@ bool Runner_ParseCommandLine(int argc, const char* const* argv, RunnerOptions* o
     // -steam, -software, -intel, -audiodebug, -networkdebug, -vanillaGFX,
     // -profiledump, -multivb, -novb, -compresstextures, -manualvsync,
     // -nodirectinput, -nosteamrestart) as well as unknown ones.
+  }
+  if ((options->sheetScaleGiven || options->sheetSpeedGiven) && options->sheetFile.empty()) {
+    *error = "--scale and --speed go with --export-sheet FILE OUTDIR";
+    return false;
   }
   return true;
 }

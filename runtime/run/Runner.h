@@ -60,6 +60,12 @@ struct RunnerOptions {
   // the program's data folder); without a name, list the examples and end.
   bool example = false;
   std::string exampleName;
+  // --export-sheet FILE OUTDIR [--scale N] [--speed S]: the exported figure
+  // in FILE as a sprite sheet, atlas and GIF in OUTDIR, headless, then end.
+  std::string sheetFile, sheetFolder;
+  int sheetScale = 1;
+  double sheetSpeed = 0.35;
+  bool sheetScaleGiven = false, sheetSpeedGiven = false;
 };
 
 // Parses the command line; unknown and unsupported options are accepted and

@@ -32,6 +32,7 @@
 #include "run/RunnerGraphics.h"
 #include "run/RunnerInternal.h"
 #include "run/RunnerVariables.h"
+#include "run/SheetExport.h"
 #include "run/StartupLog.h"
 #include "sound/Audio.h"
 
@@ -278,6 +279,16 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
     std::printf("Mobwright Studio %s\n", MOB_PROGRAM_VERSION);
     return true;
   }
+  // The sheet export draws without a window or sound and ends.
+  const bool sheetCommand = !runner.options.sheetFile.empty();
+  if (sheetCommand) {
+    runner.options.headless = true;
+    runner.options.noAudio = true;
+    // A build pipeline reads the command's own lines: the start-up log
+    // goes only where -output sends it.
+    static DummyConsole quiet;
+    if (runner.options.outputFile.empty()) Console_SetDebug(&quiet);
+  }
   if (runner.options.example) {
     bool listed = false;
     if (!TakeExample(runner, &listed)) return false;
@@ -387,6 +398,17 @@ bool Runner_Start(int argc, const char* const* argv, CompiledCodeProvider provid
   if (!PrepareGame()) {
     StartupLog(StartupLine::GameNotLoaded);
     return false;
+  }
+  if (sheetCommand) {
+    // No room runs: the pages are decoded now, the figure drawn and written,
+    // and the program ends with the command's exit code.
+    PageDecoder_Begin();
+    if (!RunnerGraphics_UpdatePages(true)) return Fail(runner, "Failed to decode the sprites\n");
+    SheetOptions sheet;
+    sheet.scale = runner.options.sheetScale;
+    sheet.speed = runner.options.sheetSpeed;
+    runner.exitCode = SheetExport_Command(runner.options.sheetFile, runner.options.sheetFolder, sheet);
+    return runner.exitCode == 0;
   }
   StartupLog(StartupLine::RunStart);
   const auto& order = GameData_Get().header.roomOrder;

@@ -62,7 +62,7 @@ const BuiltinFunctionName kBuiltinFunctions[] = {
     {"file_exists", 1}, {"file_delete", 1}, {"file_copy", 2}, {"file_rename", 2}, {"file_write_text", 2},
     {"file_last_error", 0}, {"clipboard_set_text", 1}, {"show_message", 1},
     // opening exported figures
-    {"figure_read", 1}, {"file_open_request", 0},
+    {"figure_read", 1}, {"file_open_request", 0}, {"figure_export_sheet", 3}, {"figure_sheet_name", 1},
     // local date and time
     {"date_current_datetime", 0}, {"date_get_year", 1}, {"date_get_month", 1}, {"date_get_day", 1},
     {"date_get_hour", 1}, {"date_get_minute", 1}, {"date_get_second", 1},
