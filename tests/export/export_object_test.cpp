@@ -40,6 +40,7 @@
 #include <vector>
 
 #include "ChildProgram.h"
+#include "EditorRunner.h"
 #include "FigurePictures.h"
 #include "Scenario.h"
 #include "TempFolder.h"
@@ -254,8 +255,6 @@ TEST(ExportedGame, EachFrameDrawsAsTheEditorShowedIt) {
 
 // ---- other playback speeds, on the editor's code in-process ----
 
-bool g_started = false;
-
 CInstance* FirstOf(const char* object) {
   for (CInstance* i = Room_Instances().list.first; i; i = i->next) {
     CObjectType* type = Object_Get(i->objectIndex);
@@ -268,10 +267,7 @@ TEST(ExportObjectScript, StepCarriesThePlaybackSpeedWithItsDecimals) {
   static TempFolder data("export_speed");
   setenv("XDG_DATA_HOME", data.Path().c_str(), 1);
   const std::string log = data.Path() + "log.txt";
-  const char* argv[] = {"export_object_tests", "-headless", "-noaudio", "-nowait", "-output", log.c_str()};
-  ASSERT_TRUE(Runner_Start(6, argv, ksl_GetCompiledCodeInfo));
-  g_started = true;
-  Runner_Frame();
+  ASSERT_TRUE(figures::StartEditorRunner("export_object_tests", log));
   CInstance* frames = FirstOf("con_Frames");
   CInstance* exporter = FirstOf("obj_Export");
   ASSERT_TRUE(frames && exporter);
@@ -304,18 +300,6 @@ TEST(ExportObjectScript, StepCarriesThePlaybackSpeedWithItsDecimals) {
   EXPECT_EQ(ReadFile(log).find("could not be written"), std::string::npos) << ReadFile(log);
 }
 
-// The runner's own shutdown: its page decoder and sound threads end here.
-class RunnerShutdown : public ::testing::Environment {
- public:
-  void TearDown() override {
-    if (!g_started) return;
-    Audio_Shutdown();
-    PageDecoder_Stop();
-    RunnerGraphics_Shutdown();
-    Platform_Shutdown();
-  }
-};
-[[maybe_unused]] const auto* const kShutdown = ::testing::AddGlobalTestEnvironment(new RunnerShutdown);
 
 // ---- a save folder where the files cannot be written ----
 

@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "FigurePictures.h"
+#include "EditorRunner.h"
 #include "Scenario.h"
 #include "code/CompiledCode.h"
 #include "data/GameData.h"
@@ -56,42 +57,18 @@
 extern "C" void ksl_GetCompiledCodeInfo(CompiledCodeInfo* info);
 
 namespace {
-bool g_started = false;
-}
-
-namespace {
 
 namespace fs = std::filesystem;
 
 constexpr float kCrossX = 512, kCrossY = 448;  // the editor's crosshair
 
+using figures::ClearRoom;
 using figures::Compare;
 using figures::Comparison;
 using figures::Decode;
 using figures::Near;
 using figures::Picture;
 using figures::ReadFile;
-
-// The runner, started once for the whole test program, with every instance
-// of the editor's room taken away: the figures are drawn alone.
-bool StartRunner() {
-  static bool started = [] {
-    const char* argv[] = {"figures_tests", "-headless", "-noaudio", "-nowait", "-output", "/dev/null"};
-    if (!Runner_Start(6, argv, ksl_GetCompiledCodeInfo)) return false;
-    Runner_Frame();
-    std::string error;
-    g_started = true;
-    if (!Graphics_UpdatePages(true, &error)) return false;
-    return true;
-  }();
-  return started;
-}
-
-void ClearRoom() {
-  for (CInstance* i = Room_Instances().list.first; i; i = i->next)
-    if (i->Active()) Instance_Destroy(i, false);
-  Instance_RemoveMarked();
-}
 
 int ObjectIndex(const char* name) {
   for (int i = 0; i < Object_Count(); ++i)
@@ -128,7 +105,7 @@ void Step(CInstance* instance) { Perform_Event(instance, instance, ev_step, ev_s
 class FigureObjects : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(StartRunner()) << "the runner did not start on the embedded data";
+    ASSERT_TRUE(figures::StartEditorRunner("figures_tests")) << "the runner did not start on the embedded data";
     ClearRoom();
   }
   void TearDown() override { ClearRoom(); }
@@ -400,17 +377,5 @@ TEST_F(FigureObjects, ThePictureOfTheFiveFiguresIsTheCommittedOne) {
       << differing << " pixels differ from docs/figures.png; the new picture is " << made;
 }
 
-// The runner's own shutdown: its page decoder and sound threads end here.
-class RunnerShutdown : public ::testing::Environment {
- public:
-  void TearDown() override {
-    if (!g_started) return;
-    Audio_Shutdown();
-    PageDecoder_Stop();
-    RunnerGraphics_Shutdown();
-    Platform_Shutdown();
-  }
-};
-[[maybe_unused]] const auto* const kShutdown = ::testing::AddGlobalTestEnvironment(new RunnerShutdown);
 
 }  // namespace

@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "EditorRunner.h"
 #include "code/CompiledCode.h"
 #include "data/GameData.h"
-#include "data/PageDecoder.h"
 #include "data/PngDecode.h"
 #include "graphics/Graphics.h"
 #include "graphics/GraphicsState.h"
@@ -28,36 +28,12 @@
 #include "object/Event.h"
 #include "object/Instance.h"
 #include "object/Object.h"
-#include "platform/Window.h"
 #include "room/RoomInstances.h"
 #include "run/Runner.h"
-#include "run/RunnerGraphics.h"
 #include "run/SheetExport.h"
-#include "sound/Audio.h"
 
-extern "C" void ksl_GetCompiledCodeInfo(CompiledCodeInfo* info);
 
 namespace {
-
-bool g_started = false;
-
-bool StartRunner() {
-  static bool started = [] {
-    g_started = true;
-    const char* argv[] = {"sheet_tests", "-headless", "-noaudio", "-nowait", "-output", "/dev/null"};
-    if (!Runner_Start(6, argv, ksl_GetCompiledCodeInfo)) return false;
-    Runner_Frame();
-    std::string error;
-    return Graphics_UpdatePages(true, &error);
-  }();
-  return started;
-}
-
-void ClearRoom() {
-  for (CInstance* i = Room_Instances().list.first; i; i = i->next)
-    if (i->Active()) Instance_Destroy(i, false);
-  Instance_RemoveMarked();
-}
 
 void Set(CInstance* instance, const char* name, double number) {
   DynValue value = DynValue_MakeReal(number);
@@ -108,26 +84,13 @@ bool ReadAtlas(const std::string& json, const std::string& name, Atlas* atlas) {
   return static_cast<int>(atlas->cells.size()) == json_object_object_length(frames);
 }
 
-// The runner's own shutdown: its page decoder and sound threads end here.
-class RunnerShutdown : public ::testing::Environment {
- public:
-  void TearDown() override {
-    if (!g_started) return;
-    Audio_Shutdown();
-    PageDecoder_Stop();
-    RunnerGraphics_Shutdown();
-    Platform_Shutdown();
-  }
-};
-[[maybe_unused]] const auto* const kShutdown = ::testing::AddGlobalTestEnvironment(new RunnerShutdown);
-
 class SpriteSheet : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(StartRunner()) << "the runner did not start on the embedded data";
-    ClearRoom();
+    ASSERT_TRUE(figures::StartEditorRunner("sheet_tests")) << "the runner did not start on the embedded data";
+    figures::ClearRoom();
   }
-  void TearDown() override { ClearRoom(); }
+  void TearDown() override { figures::ClearRoom(); }
 };
 
 }  // namespace
@@ -200,7 +163,7 @@ TEST_F(SpriteSheet, EveryStepOfTheLoopDrawsTheCellTheAtlasShowsThen) {
     for (int i = 0; i < Object_Count(); ++i)
       if (Object_Get(i) && std::strcmp(Object_Get(i)->name, name) == 0) index = i;
     ASSERT_GE(index, 0);
-    ClearRoom();
+    figures::ClearRoom();
     CInstance* object = Instance_Create(index, 512, 384, 0);
     ASSERT_NE(object, nullptr);
     for (const char* variable : {"xScale", "yScale", "alpha"}) Set(object, variable, 1);
