@@ -262,9 +262,9 @@ TEST_F(PresentedRoom, AtWholeScalesTheMouseIsOnTheRoomPixelDrawnUnderIt) {
 TEST_F(PresentedRoom, InAnOddWindowTheBarsAreBlackAndTheMouseIsOnTheDrawnPixelOrItsNeighbour) {
   // Wider than the room's aspect (bars left and right), then taller (bars
   // above and below), both between one and two times the room. The picture
-  // shows at each window pixel the room pixel under its centre; the mapping
-  // takes the room pixel under its top-left corner, which at a ratio that is
-  // not whole may be the neighbour to the left or above, never further.
+  // shows at each window pixel the room around its centre (filtered, as the
+  // ratio is not whole); the mapping takes the room pixel under its top-left
+  // corner, which may be the neighbour to the left or above, never further.
   const int windows[][2] = {{333, 151}, {201, 399}, {451, 300}};
   for (const auto& window : windows) {
     SCOPED_TRACE(::testing::Message() << "window " << window[0] << "x" << window[1]);
