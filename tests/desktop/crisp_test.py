@@ -35,11 +35,9 @@ Usage: crisp_test.py PROGRAM
 
 import math
 import os
-import shutil
 import struct
 import subprocess
 import sys
-import tempfile
 import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -57,7 +55,7 @@ START = (2 * ROOM_W, 2 * ROOM_H)
 SIZES = [(1200, 700), (1500, 1000), (1301, 1211), (3 * ROOM_W, 3 * ROOM_H)]
 
 
-class Failure(Exception):
+class Failure(XSessionError):
     pass
 
 
@@ -294,37 +292,13 @@ def run_session(program, work, driver, display):
     print("crisp_test, %s: %s" % (session.name, "; ".join(report)))
 
 
-def main():
-    if len(sys.argv) != 2:
-        sys.exit("usage: crisp_test.py PROGRAM")
-    program = sys.argv[1]
-    for tool in ("Xvfb", "xdotool"):
-        if not shutil.which(tool):
-            sys.exit("crisp_test: %s is not installed" % tool)
-    work = tempfile.mkdtemp(prefix="crisp_test.")
-    passed = False
-    xvfb = display = None
-    try:
-        xvfb = xsession.Xvfb(3200, 2400, LIMIT, os.path.join(work, "xvfb.log"))
-        os.environ["DISPLAY"] = xvfb.display
-        display = xsession.Display(xvfb.display)
+def run(args, work):
+    with xsession.session(3200, 2400, LIMIT, work) as display:
         # The pointer outside every window: nothing in the editor lights up.
         subprocess.run(["xdotool", "mousemove", "3190", "2390"], check=True, timeout=30, capture_output=True)
         for driver in ("", "software"):
-            run_session(program, work, driver, display)
-        passed = True
-    except (Failure, XSessionError) as failure:
-        print("crisp_test: %s" % failure)
-        print("crisp_test: the runs' files are kept in %s" % work)
-    finally:
-        if display:
-            display.close()
-        if xvfb:
-            xvfb.stop()
-        if passed:
-            shutil.rmtree(work, ignore_errors=True)
-    sys.exit(0 if passed else 1)
+            run_session(args.program, work, driver, display)
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(xsession.run_test("crisp_test", run, tools=("Xvfb", "xdotool")))

@@ -38,7 +38,6 @@ import shutil
 import signal
 import subprocess
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import xsession  # noqa: E402
@@ -48,7 +47,7 @@ LIMIT = 90.0  # seconds for any one condition; a guard, not a timing assumption
 ROOM_W, ROOM_H = 1024, 768
 
 
-class Failure(Exception):
+class Failure(XSessionError):
     pass
 
 
@@ -301,35 +300,22 @@ def window_size_session(program, work, display, name, arguments, expected_size):
         raise
 
 
-def main():
-    if len(sys.argv) != 3:
-        sys.exit("usage: scale_test.py PROGRAM DATA_FILE")
-    program, data_file = sys.argv[1], sys.argv[2]
-    for tool in ("Xvfb", "xdotool", "xclip"):
-        if not shutil.which(tool):
-            sys.exit("scale_test: %s is not installed" % tool)
-    work = tempfile.mkdtemp(prefix="scale_test.")
-    passed = False
-    xvfb = display = None
-    try:
-        # Large enough for the doubled window.
-        xvfb = xsession.Xvfb(2600, 1700, LIMIT, os.path.join(work, "xvfb.log"))
-        os.environ["DISPLAY"] = xvfb.display
-        display = xsession.Display(xvfb.display)
-
+def run_all(args, work):
+    # Large enough for the doubled window.
+    with xsession.session(2600, 1700, LIMIT, work) as display:
         # The window's size: -scale, options.ini's Scale=, the command line first.
         game = os.path.join(work, "game")
         os.makedirs(game)
-        shutil.copy(data_file, os.path.join(game, "data.win"))
+        shutil.copy(args.data_file, os.path.join(game, "data.win"))
         with open(os.path.join(game, "options.ini"), "w") as f:
             f.write("[Window]\nScale=2\n")
-        window_size_session(program, work, display, "ini_scale", ["-game", os.path.join(game, "data.win")], (2048, 1536))
-        window_size_session(program, work, display, "ini_overridden",
+        window_size_session(args.program, work, display, "ini_scale", ["-game", os.path.join(game, "data.win")], (2048, 1536))
+        window_size_session(args.program, work, display, "ini_overridden",
                             ["-game", os.path.join(game, "data.win"), "-scale", "1"], (1024, 768))
 
         # The same session at the room's size and at twice it.
-        plain = editing_session(program, work, display, "scale1", [], (1024, 768), (1299, 1017))
-        doubled = editing_session(program, work, display, "scale2", ["-scale", "2"], (2048, 1536), (1537, 1001))
+        plain = editing_session(args.program, work, display, "scale1", [], (1024, 768), (1299, 1017))
+        doubled = editing_session(args.program, work, display, "scale2", ["-scale", "2"], (2048, 1536), (1537, 1001))
         for text in plain:
             if text.count("draw_sprite_ext") < 4:
                 raise Failure("the export holds too little:\n" + text)
@@ -344,22 +330,10 @@ def main():
                               % (which, a, b))
         for which, text in (("first", plain[0]), ("second", plain[1])):
             print("--- the %s export:\n%s" % (which, text), end="")
-        passed = True
         print("scale_test: 2048x1536 at -scale 2 and from options.ini, -scale 1 wins; the same two exports "
               "(%d and %d lines) at scale 1 and 2, after resizing to 1299x1017 and 1537x1001"
               % (plain[0].count("\n"), plain[1].count("\n")))
-    except (Failure, XSessionError) as failure:
-        print("scale_test: %s" % failure)
-        print("scale_test: the runs' files are kept in %s" % work)
-    finally:
-        if display:
-            display.close()
-        if xvfb:
-            xvfb.stop()
-        if passed:
-            shutil.rmtree(work, ignore_errors=True)
-    sys.exit(0 if passed else 1)
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(xsession.run_test("scale_test", run_all, arguments=("program", "data_file")))

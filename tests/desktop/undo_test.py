@@ -26,21 +26,17 @@ the move shows that the key releases before it were taken.
 Usage: undo_test.py PROGRAM [--keep DIR]
 """
 
-import argparse
 import json
 import os
-import shutil
-import signal
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import window_test  # noqa: E402
 from window_test import Failure, LIMIT, SETTLE  # noqa: E402
 import xsession  # noqa: E402
-from xsession import XSessionError, wait_for  # noqa: E402
+from xsession import wait_for  # noqa: E402
 
 SHAPE = (128, 128)
 PLACE = (400, 300)
@@ -51,7 +47,6 @@ AWAY = (900, 700)           # below the object list's rows: nothing there
 FRAME_SLOT = (127, 47)
 EXPORT = (95, 502)
 CENTRE = (512, 448)         # the canvas's cross, from which the export counts
-SKIPPED = 77                # ctest's SKIP_RETURN_CODE for this test (undo.cmake)
 
 # The keys as the input scripts name them, and as X names them.
 X_KEYS = {"control": "Control_L", "shift": "Shift_L", "z": "z"}
@@ -209,32 +204,5 @@ def run(program, work):
     print("real session: %d steps, two undos and two redos as headless, the export as headless" % len(session_steps))
 
 
-def main():
-    # ctest ends a test that runs too long with SIGTERM: end through the
-    # cleanup, so that no program or X server outlives the test.
-    signal.signal(signal.SIGTERM, lambda number, frame: sys.exit(128 + number))
-    parser = argparse.ArgumentParser()
-    parser.add_argument("program")
-    parser.add_argument("--keep", help="a folder for the run's files, kept")
-    args = parser.parse_args()
-    for tool in ("Xvfb", "xdotool", "xclip"):
-        if shutil.which(tool) is None:
-            print("undo_test: skipped: %s is not installed" % tool)
-            return SKIPPED
-    work = args.keep or tempfile.mkdtemp(prefix="undo_test.")
-    os.makedirs(work, exist_ok=True)
-    started = time.monotonic()
-    try:
-        run(os.path.abspath(args.program), work)
-    except (Failure, XSessionError) as error:
-        print("undo_test: FAILED: %s" % error)
-        print("undo_test: the run's files are kept in %s" % work)
-        return 1
-    print("undo_test: passed in %.1f s" % (time.monotonic() - started))
-    if not args.keep:
-        shutil.rmtree(work, ignore_errors=True)
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(xsession.run_test("undo_test", lambda args, work: run(args.program, work)))

@@ -39,14 +39,10 @@ closed as a window manager closes it; the exit code must be 0.
 Usage: window_test.py PROGRAM [--keep DIR]
 """
 
-import argparse
 import json
 import os
-import shutil
-import signal
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -121,7 +117,7 @@ def steps():
     return s
 
 
-class Failure(Exception):
+class Failure(XSessionError):
     pass
 
 
@@ -430,32 +426,5 @@ def check_saved(save, headless_save):
                 raise Failure("the saved file %s differs from the headless run's" % name)
 
 
-def main():
-    # ctest ends a test that runs too long with SIGTERM: end through the
-    # cleanup, so that no program or X server outlives the test.
-    signal.signal(signal.SIGTERM, lambda number, frame: sys.exit(128 + number))
-    parser = argparse.ArgumentParser()
-    parser.add_argument("program")
-    parser.add_argument("--keep", help="a folder for the run's files, kept")
-    args = parser.parse_args()
-    for tool in ("Xvfb", "xdotool", "xclip"):
-        if shutil.which(tool) is None:
-            print("window_test: %s is not installed" % tool)
-            return 1
-    work = args.keep or tempfile.mkdtemp(prefix="window_test.")
-    os.makedirs(work, exist_ok=True)
-    started = time.monotonic()
-    try:
-        run(os.path.abspath(args.program), work)
-    except (Failure, XSessionError) as error:
-        print("window_test: FAILED: %s" % error)
-        print("window_test: the run's files are kept in %s" % work)
-        return 1
-    print("window_test: passed in %.1f s" % (time.monotonic() - started))
-    if not args.keep:
-        shutil.rmtree(work, ignore_errors=True)
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(xsession.run_test("window_test", lambda args, work: run(args.program, work)))

@@ -18,11 +18,17 @@ filled, the window's pixels showing a state), polled with a limit that only
 guards against a program that never gets there.
 """
 
+import argparse
+import contextlib
 import ctypes
 import ctypes.util
 import os
+import shutil
+import signal
 import struct
 import subprocess
+import sys
+import tempfile
 import time
 import zlib
 
@@ -549,3 +555,56 @@ class RoomMapping:
     def to_screen(self, x, y):
         wx, wy = self.to_window(x, y)
         return (self.left + wx, self.top + wy)
+
+
+SKIPPED = 77  # ctest's SKIP_RETURN_CODE of the desktop tests: a tool is missing
+
+
+@contextlib.contextmanager
+def session(width, height, limit, work):
+    """An X server of width x height of its own (DISPLAY set to it) and a
+    connection to it, both ended when the block ends."""
+    xvfb = Xvfb(width, height, limit, os.path.join(work, "xvfb.log"))
+    display = None
+    try:
+        os.environ["DISPLAY"] = xvfb.display
+        display = Display(xvfb.display)
+        yield display
+    finally:
+        if display:
+            display.close()
+        xvfb.stop()
+
+
+def run_test(name, run, arguments=("program",), tools=("Xvfb", "xdotool", "xclip")):
+    """The main of a desktop test: reads the program and the other
+    `arguments` (and --keep FOLDER) from the command line, skips when one of
+    `tools` is missing, runs run(args, work) in a work folder and reports.
+    run fails by raising XSessionError (or a subclass); the folder is kept
+    then. Returns the exit code."""
+    # ctest ends a test that runs too long with SIGTERM: end through the
+    # cleanup, so that no program or X server outlives the test.
+    signal.signal(signal.SIGTERM, lambda number, frame: sys.exit(128 + number))
+    parser = argparse.ArgumentParser(prog=name)
+    for argument in arguments:
+        parser.add_argument(argument)
+    parser.add_argument("--keep", help="a folder for the run's files, kept")
+    args = parser.parse_args()
+    args.program = os.path.abspath(args.program)
+    for tool in tools:
+        if shutil.which(tool) is None:
+            print("%s: skipped: %s is not installed" % (name, tool))
+            return SKIPPED
+    work = args.keep or tempfile.mkdtemp(prefix=name + ".")
+    os.makedirs(work, exist_ok=True)
+    started = time.monotonic()
+    try:
+        run(args, work)
+    except XSessionError as error:
+        print("%s: FAILED: %s" % (name, error))
+        print("%s: the run's files are kept in %s" % (name, work))
+        return 1
+    print("%s: passed in %.1f s" % (name, time.monotonic() - started))
+    if not args.keep:
+        shutil.rmtree(work, ignore_errors=True)
+    return 0
